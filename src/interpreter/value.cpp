@@ -1,0 +1,208 @@
+#include "interpreter/value.hpp"
+
+#include <cmath>
+#include <cstring>
+
+#include "support/float_format.hpp"
+
+namespace ostrel {
+namespace {
+
+struct StringObject final : HeapObject {
+  std::string text;
+  explicit StringObject(std::string t) : text(std::move(t)) {}
+  HeapObject* clone() const override { return new StringObject(text); }
+};
+
+struct ListObject final : HeapObject {
+  ValueList items;
+  explicit ListObject(ValueList v) : items(std::move(v)) {}
+  HeapObject* clone() const override { return new ListObject(items); }
+};
+
+struct DictObject final : HeapObject {
+  ValuePairs pairs;
+  explicit DictObject(ValuePairs p) : pairs(std::move(p)) {}
+  HeapObject* clone() const override { return new DictObject(pairs); }
+};
+
+// Payloads whose count reached zero while another one was being freed wait here, so that
+// freeing a value nested a million levels deep does not recurse a million times.
+std::vector<HeapObject*>& pending_releases() {
+  static thread_local std::vector<HeapObject*> pending;
+  return pending;
+}
+thread_local bool releasing = false;
+
+}  // namespace
+
+void release(HeapObject* object) {
+  if (--object->refs != 0) return;
+  if (releasing) {
+    pending_releases().push_back(object);
+    return;
+  }
+  releasing = true;
+  delete object;
+  auto& pending = pending_releases();
+  while (!pending.empty()) {
+    HeapObject* next = pending.back();
+    pending.pop_back();
+    delete next;
+  }
+  releasing = false;
+}
+
+Value Value::string(std::string text) { return Value(Kind::String, new StringObject(std::move(text))); }
+Value Value::builtin(std::string name) { return Value(Kind::BuiltinFn, new StringObject(std::move(name))); }
+Value Value::list(ValueList items) { return Value(Kind::List, new ListObject(std::move(items))); }
+Value Value::tuple(ValueList items) { return Value(Kind::Tuple, new ListObject(std::move(items))); }
+Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(std::move(pairs))); }
+Value Value::function(HeapObject* data) { return Value(Kind::Function, data); }
+
+const std::string& Value::as_string() const { return static_cast<StringObject*>(heap_)->text; }
+const ValueList& Value::as_list() const { return static_cast<ListObject*>(heap_)->items; }
+const ValuePairs& Value::as_dict() const { return static_cast<DictObject*>(heap_)->pairs; }
+
+HeapObject* Value::unshare() {
+  if (heap_->refs > 1) {
+    HeapObject* copy = heap_->clone();
+    release(heap_);
+    heap_ = copy;
+  }
+  return heap_;
+}
+
+std::string& Value::string_mut() { return static_cast<StringObject*>(unshare())->text; }
+ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items; }
+ValuePairs& Value::dict_mut() { return static_cast<DictObject*>(unshare())->pairs; }
+
+const char* Value::type_name() const {
+  static const char* const names[] = {"Int",   "Float", "String",   "Bool",      "List",
+                                      "Dict",  "Tuple", "Function", "BuiltinFn", "None"};
+  return names[static_cast<int>(kind_)];
+}
+
+namespace {
+
+bool is_container(const Value& v) {
+  return v.is(Value::Kind::List) || v.is(Value::Kind::Tuple) || v.is(Value::Kind::Dict);
+}
+
+size_t element_steps(const Value& v) {
+  return v.is(Value::Kind::Dict) ? v.as_dict().size() * 2 : v.as_list().size();
+}
+
+void display_scalar(const Value& v, std::string& out) {
+  switch (v.kind()) {
+    case Value::Kind::Int: out += std::to_string(v.as_int()); break;
+    case Value::Kind::Float: out += float_display(v.as_float()); break;
+    case Value::Kind::String: out += v.as_string(); break;
+    case Value::Kind::Bool: out += v.as_bool() ? "True" : "False"; break;
+    case Value::Kind::Function: out += "<function>"; break;
+    case Value::Kind::BuiltinFn: out += "<builtin:"; out += v.as_string(); out += '>'; break;
+    default: out += "None"; break;
+  }
+}
+
+char opening(const Value& v) { return v.is(Value::Kind::List) ? '[' : v.is(Value::Kind::Dict) ? '{' : '('; }
+char closing(const Value& v) { return v.is(Value::Kind::List) ? ']' : v.is(Value::Kind::Dict) ? '}' : ')'; }
+
+}  // namespace
+
+// Iterative, so that nesting depth is bounded by memory rather than by the native stack.
+void Value::display_to(std::string& out) const {
+  struct Frame {
+    const Value* container;
+    size_t step;
+  };
+  std::vector<Frame> stack;
+  auto emit = [&](const Value& v) {
+    if (!is_container(v)) return display_scalar(v, out);
+    out += opening(v);
+    stack.push_back({&v, 0});
+  };
+  emit(*this);
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    const Value& container = *top.container;
+    if (top.step == element_steps(container)) {
+      out += closing(container);
+      stack.pop_back();
+      continue;
+    }
+    size_t step = top.step++;
+    if (container.is(Kind::Dict)) {
+      const auto& pair = container.as_dict()[step / 2];
+      if (step % 2 == 0) {
+        if (step > 0) out += ", ";
+        emit(pair.first);
+      } else {
+        out += ": ";
+        emit(pair.second);
+      }
+    } else {
+      if (step > 0) out += ", ";
+      emit(container.as_list()[step]);
+    }
+  }
+}
+
+std::string Value::display() const {
+  std::string out;
+  display_to(out);
+  return out;
+}
+
+namespace {
+
+// Equality of two values that are not both lists.
+bool scalar_equals(const Value& a, const Value& b) {
+  using K = Value::Kind;
+  switch (a.kind()) {
+    case K::Int:
+      if (b.is(K::Int)) return a.as_int() == b.as_int();
+      return b.is(K::Float) && static_cast<double>(a.as_int()) == b.as_float();
+    case K::Float:
+      if (b.is(K::Float)) return a.as_float() == b.as_float();
+      return b.is(K::Int) && a.as_float() == static_cast<double>(b.as_int());
+    case K::String: return b.is(K::String) && a.as_string() == b.as_string();
+    case K::Bool: return b.is(K::Bool) && a.as_bool() == b.as_bool();
+    case K::None: return b.is(K::None);
+    default: return false;
+  }
+}
+
+}  // namespace
+
+// Lists compare element by element; iterative for the same reason as display.
+bool Value::equals(const Value& other) const {
+  struct Frame {
+    const ValueList* left;
+    const ValueList* right;
+    size_t index;
+  };
+  auto both_lists = [](const Value& a, const Value& b) { return a.is(Kind::List) && b.is(Kind::List); };
+  if (!both_lists(*this, other)) return scalar_equals(*this, other);
+  std::vector<Frame> stack{{&as_list(), &other.as_list(), 0}};
+  if (as_list().size() != other.as_list().size()) return false;
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.index == top.left->size()) {
+      stack.pop_back();
+      continue;
+    }
+    const Value& a = (*top.left)[top.index];
+    const Value& b = (*top.right)[top.index];
+    ++top.index;
+    if (both_lists(a, b)) {
+      if (a.as_list().size() != b.as_list().size()) return false;
+      stack.push_back({&a.as_list(), &b.as_list(), 0});
+    } else if (!scalar_equals(a, b)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace ostrel

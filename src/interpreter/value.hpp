@@ -1,0 +1,112 @@
+#pragma once
+// A runtime value. Scalars are held inline; strings, lists, dictionaries, tuples and functions
+// live in reference-counted payloads that are never changed while shared, so copying a value is
+// a count increment and no script can tell it from a deep copy. A payload held by one value only
+// may be changed in place (the *_mut accessors copy a shared payload first).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ostrel {
+
+class Value;
+
+// Base of every heap payload. The count is not atomic: values never cross threads.
+struct HeapObject {
+  uint32_t refs = 1;
+  virtual ~HeapObject() = default;
+  virtual HeapObject* clone() const = 0;
+};
+
+// Drops one reference; payloads are freed without recursion, so deeply nested values are safe.
+void release(HeapObject* object);
+
+using ValueList = std::vector<Value>;
+using ValuePairs = std::vector<std::pair<Value, Value>>;
+
+class Value {
+ public:
+  enum class Kind : uint8_t { Int, Float, String, Bool, List, Dict, Tuple, Function, BuiltinFn, None };
+
+  Value() : kind_(Kind::None), int_(0) {}
+  static Value integer(int64_t v) { Value r(Kind::Int); r.int_ = v; return r; }
+  static Value floating(double v) { Value r(Kind::Float); r.float_ = v; return r; }
+  static Value boolean(bool v) { Value r(Kind::Bool); r.bool_ = v; return r; }
+  static Value none() { return Value(); }
+  static Value string(std::string text);
+  static Value builtin(std::string name);
+  static Value list(ValueList items);
+  static Value tuple(ValueList items);
+  static Value dict(ValuePairs pairs);
+  // A Function value over the evaluator's payload; takes over the caller's reference.
+  static Value function(HeapObject* data);
+
+  Value(const Value& other) : kind_(other.kind_), int_(other.int_) {
+    if (is_heap()) ++heap_->refs;
+  }
+  Value(Value&& other) noexcept : kind_(other.kind_), int_(other.int_) { other.kind_ = Kind::None; }
+  Value& operator=(const Value& other) {
+    Value copy(other);
+    swap(copy);
+    return *this;
+  }
+  Value& operator=(Value&& other) noexcept {
+    Value moved(std::move(other));
+    swap(moved);
+    return *this;
+  }
+  ~Value() {
+    if (is_heap()) release(heap_);
+  }
+  void swap(Value& other) noexcept {
+    std::swap(kind_, other.kind_);
+    std::swap(int_, other.int_);
+  }
+
+  Kind kind() const { return kind_; }
+  bool is(Kind k) const { return kind_ == k; }
+  bool is_none() const { return kind_ == Kind::None; }
+
+  int64_t as_int() const { return int_; }
+  double as_float() const { return float_; }
+  bool as_bool() const { return bool_; }
+  const std::string& as_string() const;    // String and BuiltinFn
+  const ValueList& as_list() const;        // List and Tuple
+  const ValuePairs& as_dict() const;
+  const HeapObject* payload() const { return heap_; }  // Function: the evaluator's payload
+
+  // In-place access; a payload shared with other values is copied first.
+  std::string& string_mut();
+  ValueList& list_mut();
+  ValuePairs& dict_mut();
+
+  // The display form users see ("[1, 2.5, a b]", "True", "<builtin:len>").
+  std::string display() const;
+  void display_to(std::string& out) const;
+  // Equality as the language defines it (Int and Float compare numerically; dicts, tuples and
+  // functions are never equal).
+  bool equals(const Value& other) const;
+  // "Int", "Float", "String", ... as returned by the builtin `type`.
+  const char* type_name() const;
+
+ private:
+  explicit Value(Kind k) : kind_(k), int_(0) {}
+  Value(Kind k, HeapObject* object) : kind_(k), heap_(object) {}
+  bool is_heap() const {
+    return kind_ == Kind::String || kind_ == Kind::List || kind_ == Kind::Dict || kind_ == Kind::Tuple ||
+           kind_ == Kind::Function || kind_ == Kind::BuiltinFn;
+  }
+  HeapObject* unshare();
+
+  Kind kind_;
+  union {
+    int64_t int_;
+    double float_;
+    bool bool_;
+    HeapObject* heap_;
+  };
+};
+
+}  // namespace ostrel

@@ -1,0 +1,48 @@
+#include "interpreter/value.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using ostrel::Value;
+
+TEST(ValueDisplay, NestedCollections) {
+  Value dict = Value::dict({{Value::string("k"), Value::boolean(true)}});
+  Value list = Value::list({Value::integer(1), Value::floating(2.5), Value::floating(3.0), Value::string("a b"),
+                            dict, Value::none()});
+  EXPECT_EQ(list.display(), "[1, 2.5, 3, a b, {k: True}, None]");
+  EXPECT_EQ(Value::tuple({Value::integer(1)}).display(), "(1)");
+  EXPECT_EQ(Value::tuple({}).display(), "()");
+  EXPECT_EQ(Value::dict({}).display(), "{}");
+  EXPECT_EQ(Value::builtin("fs.read").display(), "<builtin:fs.read>");
+}
+
+TEST(ValueEquality, FollowsLanguageRules) {
+  EXPECT_TRUE(Value::integer(1).equals(Value::floating(1.0)));
+  EXPECT_TRUE(Value::integer(9007199254740993).equals(Value::floating(9007199254740992.0)));
+  EXPECT_FALSE(Value::string("1").equals(Value::integer(1)));
+  EXPECT_FALSE(Value::boolean(true).equals(Value::integer(1)));
+  Value nan_list = Value::list({Value::floating(std::nan(""))});
+  EXPECT_FALSE(nan_list.equals(nan_list));
+  EXPECT_TRUE(Value::list({}).equals(Value::list({})));
+  Value tuple = Value::tuple({Value::integer(1)});
+  EXPECT_FALSE(tuple.equals(tuple));
+  Value dict = Value::dict({});
+  EXPECT_FALSE(dict.equals(dict));
+}
+
+TEST(ValueSharing, WritesNeverReachOtherCopies) {
+  Value a = Value::list({Value::integer(1)});
+  Value b = a;
+  b.list_mut().push_back(Value::integer(2));
+  EXPECT_EQ(a.display(), "[1]");
+  EXPECT_EQ(b.display(), "[1, 2]");
+}
+
+TEST(ValueDepth, DeeplyNestedValuesDisplayCompareAndFree) {
+  Value nested = Value::list({});
+  for (int i = 0; i < 1000000; ++i) nested = Value::list({nested});
+  Value copy = nested;
+  EXPECT_TRUE(nested.equals(copy));
+  EXPECT_EQ(nested.display().size(), 2u * 1000001);
+}
