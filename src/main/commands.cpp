@@ -1,0 +1,50 @@
+#include "main/commands.hpp"
+
+#include <fmt/format.h>
+
+#include <cstdio>
+#include <optional>
+
+#include "ast/print_tree.hpp"
+#include "main/run_source.hpp"
+#include "parser/parse_program.hpp"
+#include "support/read_file.hpp"
+
+namespace ostrel {
+namespace {
+
+// The script's text, or the error printed and no value.
+std::optional<std::string> read_script(const std::string& path) {
+  auto text = read_text_file(path);
+  if (!text) {
+    fmt::print(stderr, "Error reading file '{}': {}\n", path, text.error());
+    return std::nullopt;
+  }
+  return std::move(text).value();
+}
+
+}  // namespace
+
+int run_file(const std::string& path) {
+  auto text = read_script(path);
+  return text ? run_source(*text) : 1;
+}
+
+int parse_file(const std::string& path) {
+  auto text = read_script(path);
+  if (!text) return 1;
+  auto tree = parse_program(*text);
+  if (!tree) {
+    fmt::print(stderr, "Parse error: {}\n", tree.error());
+    return 1;
+  }
+  std::string printed = print_tree(*tree.value());
+  printed += '\n';
+  std::fwrite(printed.data(), 1, printed.size(), stdout);
+  std::fflush(stdout);
+  return 0;
+}
+
+int eval_text(const std::string& text) { return run_source(text); }
+
+}  // namespace ostrel

@@ -1,0 +1,18 @@
+#pragma once
+// Whole-file reading as UTF-8 text, with the error texts users see.
+#include <string>
+
+#include "support/result.hpp"
+
+namespace ostrel {
+
+// "No such file or directory (os error 2)" style text for an errno value.
+std::string os_error_text(int error_number);
+
+// The file's contents, or an OS error text, or "stream did not contain valid UTF-8".
+Result<std::string> read_text_file(const std::string& path);
+
+// Whether `text` is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
+bool is_valid_utf8(std::string_view text);
+
+}  // namespace ostrel
