@@ -6,51 +6,42 @@ namespace {
 
 using Commands = StdlibTest;
 
-struct Expected {
-  const char* member;
-  const char* argument;  // nullptr: the member takes none
-  const char* command;
-  const char* log;
-};
+// What the fakes log for a command text whose words hold no spaces: sudo logs itself and then
+// the program it runs logs again.
+std::string expected_log(const std::string& command) {
+  std::istringstream words(command);
+  std::string program, word, arguments;
+  words >> program;
+  while (words >> word) arguments += " [" + word + "]";
+  std::string line = program + arguments + "\n";
+  if (program != "sudo") return line;
+  size_t end = arguments.find(']');
+  return line + arguments.substr(2, end - 2) + arguments.substr(end + 1) + "\n";
+}
 
 TEST_F(Commands, EveryMemberRunsItsCommandLine) {
-  const Expected cases[] = {
-      {"pacman.install", "vim", "sudo pacman -S --noconfirm vim", "sudo [pacman] [-S] [--noconfirm] [vim]\n"
-                                                                  "pacman [-S] [--noconfirm] [vim]\n"},
-      {"pacman.remove", "vim", "sudo pacman -R --noconfirm vim", "sudo [pacman] [-R] [--noconfirm] [vim]\n"
-                                                                 "pacman [-R] [--noconfirm] [vim]\n"},
-      {"pacman.update", nullptr, "sudo pacman -Syu --noconfirm", "sudo [pacman] [-Syu] [--noconfirm]\n"
-                                                                 "pacman [-Syu] [--noconfirm]\n"},
-      {"pacman.clean", nullptr, "sudo pacman -Scc --noconfirm", "sudo [pacman] [-Scc] [--noconfirm]\n"
-                                                                "pacman [-Scc] [--noconfirm]\n"},
-      {"pacman.search", "vim", "pacman -Ss vim", "pacman [-Ss] [vim]\n"},
-      {"pacman.info", "vim", "pacman -Qi vim", "pacman [-Qi] [vim]\n"},
-      {"pacman.list", nullptr, "pacman -Q", "pacman [-Q]\n"},
-      {"aur.install", "vim", "yay -S --noconfirm vim", "yay [-S] [--noconfirm] [vim]\n"},
-      {"aur.search", "vim", "yay -Ss vim", "yay [-Ss] [vim]\n"},
-      {"aur.info", "vim", "yay -Qi vim", "yay [-Qi] [vim]\n"},
-      {"aur.update", nullptr, "yay -Sua --noconfirm", "yay [-Sua] [--noconfirm]\n"},
-      {"systemd.start", "sshd", "sudo systemctl start sshd", "sudo [systemctl] [start] [sshd]\n"
-                                                             "systemctl [start] [sshd]\n"},
-      {"systemd.stop", "sshd", "sudo systemctl stop sshd", "sudo [systemctl] [stop] [sshd]\n"
-                                                           "systemctl [stop] [sshd]\n"},
-      {"systemd.restart", "sshd", "sudo systemctl restart sshd", "sudo [systemctl] [restart] [sshd]\n"
-                                                                 "systemctl [restart] [sshd]\n"},
-      {"systemd.enable", "sshd", "sudo systemctl enable sshd", "sudo [systemctl] [enable] [sshd]\n"
-                                                               "systemctl [enable] [sshd]\n"},
-      {"systemd.disable", "sshd", "sudo systemctl disable sshd", "sudo [systemctl] [disable] [sshd]\n"
-                                                                 "systemctl [disable] [sshd]\n"},
-      {"systemd.status", "sshd", "systemctl status sshd", "systemctl [status] [sshd]\n"},
+  const std::pair<const char*, const char*> cases[] = {
+      {"pacman.install", "sudo pacman -S --noconfirm vim"},  {"pacman.remove", "sudo pacman -R --noconfirm vim"},
+      {"pacman.update", "sudo pacman -Syu --noconfirm"},     {"pacman.clean", "sudo pacman -Scc --noconfirm"},
+      {"pacman.search", "pacman -Ss vim"},                   {"pacman.info", "pacman -Qi vim"},
+      {"pacman.list", "pacman -Q"},                          {"aur.install", "yay -S --noconfirm vim"},
+      {"aur.search", "yay -Ss vim"},                         {"aur.info", "yay -Qi vim"},
+      {"aur.update", "yay -Sua --noconfirm"},                {"systemd.start", "sudo systemctl start sshd"},
+      {"systemd.stop", "sudo systemctl stop sshd"},          {"systemd.restart", "sudo systemctl restart sshd"},
+      {"systemd.enable", "sudo systemctl enable sshd"},      {"systemd.disable", "sudo systemctl disable sshd"},
+      {"systemd.status", "systemctl status sshd"},
   };
   install_fakes();
   setenv("FAKE_SCRIPT", "echo done", 1);
-  for (const Expected& expected : cases) {
+  for (const auto& [member, command] : cases) {
     std::filesystem::remove(dir_ / "log");
+    std::string text = command;
+    std::string operand = text.substr(text.rfind(' ') + 1);
     ValueList arguments;
-    if (expected.argument) arguments.push_back(text(expected.argument));
-    Value result = ok(expected.member, arguments);
-    EXPECT_EQ(result.display(), std::string("{success: True, output: done, code: 0, command: ") + expected.command + "}");
-    EXPECT_EQ(log(), expected.log) << expected.member;
+    if (operand == "vim" || operand == "sshd") arguments.push_back(Value::string(operand));
+    Value result = ok(member, arguments);
+    EXPECT_EQ(result.display(), "{success: True, output: done, code: 0, command: " + text + "}");
+    EXPECT_EQ(log(), expected_log(text)) << member;
   }
   EXPECT_EQ(sink_.line_count(), std::size(cases));
 }
@@ -121,10 +112,6 @@ TEST_F(Commands, ExecRefusesOtherKindsAndRunsNothing) {
             "system.exec() argument 2 must be a string or number, got [1]");
   EXPECT_EQ(error("system.exec", {text("pacman"), text("a"), Value::none()}),
             "system.exec() argument 3 must be a string or number, got None");
-  EXPECT_EQ(error("system.exec", {text("pacman"), Value::tuple({Value::integer(1), text("b")})}),
-            "system.exec() argument 2 must be a string or number, got (1, b)");
-  EXPECT_EQ(error("system.exec", {text("pacman"), Value::builtin("len")}),
-            "system.exec() argument 2 must be a string or number, got <builtin:len>");
   EXPECT_EQ(log(), "");
 }
 

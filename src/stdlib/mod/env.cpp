@@ -28,7 +28,8 @@ std::optional<std::string> variable(const std::string& name) {
   return std::string(value);
 }
 
-Error variable_error(const Arguments& arguments, const std::string& name, std::string_view text) {
+// "env.set(\"NAME\"): text", with the variable or file name as the script gave it.
+Error call_error(const Arguments& arguments, const std::string& name, std::string_view text) {
   return Error{fmt::format("{}(\"{}\"): {}", arguments.function_name(), name, text)};
 }
 
@@ -52,16 +53,16 @@ Result<Value> set(const Arguments& arguments, OutputSink&) {
   if (!name) return std::move(name).take_error();
   Result<std::string> value = arguments.text(2);
   if (!value) return std::move(value).take_error();
-  if (!is_valid_name(*name)) return variable_error(arguments, *name, "invalid variable name");
-  if (!is_valid_value(*value)) return variable_error(arguments, *name, "invalid variable value");
-  if (::setenv(name->c_str(), value->c_str(), 1) != 0) return variable_error(arguments, *name, os_error_text(errno));
+  if (!is_valid_name(*name)) return call_error(arguments, *name, "invalid variable name");
+  if (!is_valid_value(*value)) return call_error(arguments, *name, "invalid variable value");
+  if (::setenv(name->c_str(), value->c_str(), 1) != 0) return call_error(arguments, *name, os_error_text(errno));
   return Value::boolean(true);
 }
 
 Result<Value> remove(const Arguments& arguments, OutputSink&) {
   Result<std::string> name = arguments.text(1);
   if (!name) return std::move(name).take_error();
-  if (!is_valid_name(*name)) return variable_error(arguments, *name, "invalid variable name");
+  if (!is_valid_name(*name)) return call_error(arguments, *name, "invalid variable name");
   ::unsetenv(name->c_str());
   return Value::boolean(true);
 }
@@ -97,7 +98,7 @@ Result<Value> load(const Arguments& arguments, OutputSink&) {
     file_name = std::move(given).value();
   }
   if (std::optional<std::string> failure = dotenv::load(file_name)) {
-    return variable_error(arguments, file_name, *failure);
+    return call_error(arguments, file_name, *failure);
   }
   return Value::boolean(true);
 }
