@@ -20,10 +20,11 @@ run_case() {
   done < "$dir/args"
   (
     cd "$dir" || exit 99
-    # A clean environment, so that no variable of the caller steers the program.
+    # A clean environment, so that no variable of the caller steers the program. Standard input
+    # is redirected here, outside it; setup.sh may still replace or close it.
     exec env -i PATH="$PATH" HOME="$dir" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-      bash -c 'if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi; exec "$0" "$@" <"$STDIN_FILE" >actual.out 2>actual.err' \
-      "$ostrel" "${args[@]}"
+      bash -c 'if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi; exec "$0" "$@" >actual.out 2>actual.err' \
+      "$ostrel" "${args[@]}" <"$STDIN_FILE"
   )
   local status=$?
   local expected_status=0
