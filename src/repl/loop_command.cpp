@@ -7,8 +7,7 @@ constexpr std::string_view kShowTreePrefix = ":ast ";
 
 }  // namespace
 
-LoopCommand classify_command(std::string_view trimmed_line) {
-  const std::string_view& t = trimmed_line;
+LoopCommand classify_command(std::string_view t) {
   if (t == ":quit" || t == ":exit" || t == ":q") return LoopCommand::Quit;
   if (t == ":help" || t == ":h" || t == ":?") return LoopCommand::Help;
   if (t == ":env") return LoopCommand::ListVariables;
