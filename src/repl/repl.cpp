@@ -1,12 +1,90 @@
 #include "repl/repl.hpp"
 
-#include <cstdio>
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
+
+#include "repl/input_gatherer.hpp"
+#include "repl/line_reader.hpp"
+#include "repl/loop_command.hpp"
+#include "repl/repl_session.hpp"
+#include "repl/standard_output.hpp"
+#include "support/unicode_space.hpp"
 
 namespace ostrel {
+namespace {
+
+constexpr std::string_view kBanner =
+    "Ostrel 0.2.6 REPL\n"
+    "Type :help for help, :quit to exit.\n";
+
+// The line without its line end: trailing "\n", then trailing "\r".
+std::string_view without_line_end(std::string_view line) {
+  while (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+// Carries out a loop command; false when it ends the loop.
+bool carry_out(LoopCommand command, std::string_view trimmed, ReplSession& session) {
+  switch (command) {
+    case LoopCommand::Quit:
+      return false;
+    case LoopCommand::Help:
+      write_stdout(kHelpText);
+      break;
+    case LoopCommand::ListVariables:
+      session.list_variables();
+      break;
+    case LoopCommand::Reset:
+      session.reset();
+      break;
+    case LoopCommand::ShowTree:
+      session.show_tree(tree_source(trimmed));
+      break;
+    case LoopCommand::NotACommand:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
 
 int run_repl() {
-  std::fputs("ostrel: the interactive loop is not available in this build\n", stderr);
-  return 1;
+  ReplSession session;
+  InputGatherer gatherer;
+  LineReader reader(STDIN_FILENO);
+  std::string raw_line;
+  write_stdout(kBanner);
+  flush_stdout();
+  for (;;) {
+    write_stdout(gatherer.gathering() ? "... " : ">>> ");
+    flush_stdout();
+    auto read = reader.read_line(raw_line);
+    if (!read) {
+      write_stdout("Error reading input: " + read.error() + "\n");
+      break;
+    }
+    if (!read.value()) {
+      // End of input; an unfinished gathered input is dropped without running.
+      write_stdout("\n");
+      break;
+    }
+    std::string_view line = without_line_end(raw_line);
+    std::string_view trimmed = trim_unicode_space(line);
+    if (!gatherer.gathering()) {
+      if (trimmed.empty()) continue;
+      LoopCommand command = classify_command(trimmed);
+      if (command != LoopCommand::NotACommand) {
+        if (!carry_out(command, trimmed, session)) break;
+        continue;
+      }
+    }
+    if (auto input = gatherer.add_line(line)) session.execute_and_print(*input);
+  }
+  flush_stdout();
+  return 0;
 }
 
 }  // namespace ostrel

@@ -1,0 +1,73 @@
+#include "repl/repl_session.hpp"
+
+#include <string>
+#include <vector>
+
+#include "ast/print_tree.hpp"
+#include "parser/parse_program.hpp"
+#include "repl/standard_output.hpp"
+#include "repl/variable_listing.hpp"
+
+namespace ostrel {
+namespace {
+
+std::unique_ptr<Interpreter> fresh_interpreter() {
+  return std::make_unique<Interpreter>(std::make_unique<CaptureSink>());
+}
+
+void write_line(std::string_view prefix, std::string_view text) {
+  std::string line(prefix);
+  line += text;
+  line += '\n';
+  write_stdout(line);
+}
+
+}  // namespace
+
+ReplSession::ReplSession() : interpreter_(fresh_interpreter()) {}
+
+void ReplSession::execute_and_print(std::string_view source) {
+  auto program = parse_program(source);
+  if (!program) {
+    write_line("Parse error: ", program.error());
+    flush_stdout();
+    return;
+  }
+  OutputSink& output = interpreter_->output();
+  size_t first_new_line = output.line_count();
+  auto result = interpreter_->run_program(*program.value());
+  // Lines printed by the input appear only now, after it has finished running.
+  const std::vector<std::string>& lines = output.lines();
+  for (size_t i = first_new_line; i < lines.size(); ++i) write_line("", lines[i]);
+  if (!result) {
+    write_line("Runtime error: ", result.error());
+  } else if (!result.value().is_none()) {
+    write_line("", result.value().display());
+  }
+  flush_stdout();
+}
+
+void ReplSession::show_tree(std::string_view source) {
+  auto program = parse_program(source);
+  if (program) {
+    write_line("", print_tree(*program.value()));
+  } else {
+    write_line("Parse error: ", program.error());
+  }
+}
+
+void ReplSession::list_variables() {
+  std::vector<ListedVariable> variables;
+  interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
+    if (is_predefined_name(name)) return;
+    variables.push_back({std::string(name), shorten_display(value.display())});
+  });
+  write_stdout(format_variable_listing(std::move(variables)));
+}
+
+void ReplSession::reset() {
+  interpreter_ = fresh_interpreter();
+  write_stdout("Environment reset.\n");
+}
+
+}  // namespace ostrel
