@@ -57,6 +57,7 @@ bool Evaluator::call_function(const Value& callee, const std::vector<code::ExprP
   const std::vector<Symbol>& params = function.code->params;
   ScopeRef frame = ScopeRef::fresh();
   Scope& scope = frame.writable();
+  scope.reserve(params.size() + 1);
   if (function.code->name) scope.define(*function.code->name, callee);
   for (size_t i = 0; i < arguments.size(); ++i) {
     Value argument;
@@ -73,6 +74,7 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
     const std::vector<Symbol>& params = function.code->params;
     ScopeRef frame = ScopeRef::fresh();
     Scope& scope = frame.writable();
+    scope.reserve(params.size() + 1);
     if (function.code->name) scope.define(*function.code->name, callee);
     for (size_t i = 0; i < params.size(); ++i) scope.define(params[i], i < arguments.size() ? arguments[i] : Value());
     return run_body(function, std::move(frame), out);
