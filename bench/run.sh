@@ -35,7 +35,7 @@ average_of_many() {
   echo "$((end - start)) $runs" | awk '{ printf "%.4f", $1 / $2 / 1e9 }'
 }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3g", a / b }'; }
 
 # The program NAME.EXT with SIZE replaced, as a file in the work directory.
 program() {
