@@ -21,7 +21,7 @@ run_case() {
   (
     cd "$dir" || exit 99
     # A clean environment, so that no variable of the caller steers the program.
-    exec env -i PATH="$PATH" HOME="$dir" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+    exec env -i PATH="$PATH" HOME="$dir" STDIN_FILE="$STDIN_FILE" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
       bash -c 'if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi; exec "$0" "$@" <"$STDIN_FILE" >actual.out 2>actual.err' \
       "$ostrel" "${args[@]}"
   )
