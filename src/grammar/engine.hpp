@@ -24,10 +24,6 @@ namespace pg = tao::pegtl;
 // parsing runs on.
 inline constexpr int max_nesting = 10000;
 
-struct NestingTooDeep {
-  std::size_t position;
-};
-
 // ---- Rules that yield a match ----
 
 struct named_rule_tag {};
@@ -126,17 +122,19 @@ std::uint32_t offset_of(const Input& in) {
   return static_cast<std::uint32_t>(in.byte());
 }
 
+// One more level of nesting for as long as it lives. Beyond the cap the parse is over: the
+// position is noted and from then on every rule that yields matches fails at once, so the whole
+// parse unwinds without ever going deeper (and without an exception crossing a deep stack).
 class NestingLevel {
  public:
   NestingLevel(MatchState& state, std::size_t position) : state_(state) {
-    if (++state_.nesting > max_nesting) {
-      --state_.nesting;
-      throw NestingTooDeep{position};
-    }
+    if (++state_.nesting > max_nesting && !state_.too_deep_at) state_.too_deep_at = position;
   }
   ~NestingLevel() { --state_.nesting; }
   NestingLevel(const NestingLevel&) = delete;
   NestingLevel& operator=(const NestingLevel&) = delete;
+
+  bool allowed() const { return !state_.too_deep_at; }
 
  private:
   MatchState& state_;
@@ -149,7 +147,7 @@ struct one_level_deeper {
             template <class...> class Control, class Input>
   static bool match(Input& in, MatchState& state) {
     NestingLevel level(state, offset_of(in));
-    return Control<Inner>::template match<A, M, Action, Control>(in, state);
+    return level.allowed() && Control<Inner>::template match<A, M, Action, Control>(in, state);
   }
 };
 
@@ -192,6 +190,7 @@ struct control : pg::normal<R> {
   template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
             template <class...> class Control, class Input>
   static bool match_named(Input& in, MatchState& state) {
+    if (state.too_deep_at) return false;
     std::uint32_t begin = offset_of(in);
     if constexpr (R::memoised) {
       if (const ExpressionMemo::Entry* known = state.memo.find(begin, state.indentation.id())) {
@@ -201,7 +200,10 @@ struct control : pg::normal<R> {
       }
     }
     std::optional<NestingLevel> level;
-    if constexpr (R::nests) level.emplace(state, begin);
+    if constexpr (R::nests) {
+      level.emplace(state, begin);
+      if (!level->allowed()) return false;
+    }
     FurthestFailure::Mark attempt = state.failure.mark_at(begin);
     MatchArena::Mark mark = state.arena.mark();
     if constexpr (R::atomic) ++state.atomic_depth;

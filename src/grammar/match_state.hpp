@@ -4,6 +4,7 @@
 // can be tested on its own.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -86,9 +87,6 @@ class ExpressionMemo {
   std::vector<Entry> entries_;
 };
 
-// Thrown when the arena would outgrow its 32-bit indexes.
-struct SourceTooLarge {};
-
 // The matches of one run. A rule that succeeds turns the pending matches found since it began into
 // its inner matches; a rule that fails drops them. Matches kept by the memo are never dropped.
 class MatchArena {
@@ -131,6 +129,7 @@ struct MatchState {
   ExpressionMemo memo;
   int atomic_depth = 0;  // inside an atomic rule nothing yields a match or records a failure
   int nesting = 0;       // open matches of the rules through which the grammar recurses
+  std::optional<std::size_t> too_deep_at;  // where the nesting cap was hit, ending the parse
 };
 
 }  // namespace ostrel::grammar
