@@ -18,11 +18,11 @@ namespace ostrel::grammar::engine {
 namespace pg = tao::pegtl;
 
 // Deeper nesting than this ends the parse with an error instead of exhausting the native stack.
-inline constexpr int max_nesting = 5000;
-
-struct NestingTooDeep {
-  std::size_t position;
-};
+// Each open expression, prefix operator, pattern, type and type annotation counts one level. A level
+// takes at most about 45 KiB of stack (a block body, in the sanitizer build, parsing and building
+// together; about 16 KiB in the release build), so the cap stays far inside the 1 GiB stack that
+// parsing runs on.
+inline constexpr int max_nesting = 10000;
 
 // ---- Rules that yield a match ----
 
@@ -122,21 +122,41 @@ std::uint32_t offset_of(const Input& in) {
   return static_cast<std::uint32_t>(in.byte());
 }
 
+// One more level of nesting for as long as it lives. Beyond the cap the parse is over: the
+// position is noted and from then on every rule that yields matches fails at once, so the whole
+// parse unwinds without ever going deeper (and without an exception crossing a deep stack).
 class NestingLevel {
  public:
   NestingLevel(MatchState& state, std::size_t position) : state_(state) {
-    if (++state_.nesting > max_nesting) {
-      --state_.nesting;
-      throw NestingTooDeep{position};
-    }
+    if (++state_.nesting > max_nesting && !state_.too_deep_at) state_.too_deep_at = position;
   }
   ~NestingLevel() { --state_.nesting; }
   NestingLevel(const NestingLevel&) = delete;
   NestingLevel& operator=(const NestingLevel&) = delete;
 
+  bool allowed() const { return !state_.too_deep_at; }
+
  private:
   MatchState& state_;
 };
+
+// `Inner`, one level deeper: for recursion that does not pass through a nesting rule.
+template <class Inner>
+struct one_level_deeper {
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match(Input& in, MatchState& state) {
+    NestingLevel level(state, offset_of(in));
+    return level.allowed() && Control<Inner>::template match<A, M, Action, Control>(in, state);
+  }
+};
+
+// PEGTL's own leaf rules (literals, character classes, end of input) contain no rules, so they
+// can yield no matches; skipping the bookkeeping for them keeps the engine fast.
+template <class R, class = void>
+inline constexpr bool is_primitive = false;
+template <class R>
+inline constexpr bool is_primitive<R, std::void_t<typename R::subs_t>> = R::subs_t::size == 0;
 
 template <class R>
 struct control : pg::normal<R> {
@@ -149,6 +169,8 @@ struct control : pg::normal<R> {
     } else if constexpr (std::is_base_of_v<named_rule_tag, R>) {
       if (state.atomic_depth > 0) return match_body<A, M, Action, Control>(in, state);
       return match_named<A, M, Action, Control>(in, state);
+    } else if constexpr (is_primitive<R>) {
+      return match_body<A, M, Action, Control>(in, state);
     } else {
       // A failed attempt leaves no matches behind.
       MatchArena::Mark mark = state.arena.mark();
@@ -168,6 +190,7 @@ struct control : pg::normal<R> {
   template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
             template <class...> class Control, class Input>
   static bool match_named(Input& in, MatchState& state) {
+    if (state.too_deep_at) return false;
     std::uint32_t begin = offset_of(in);
     if constexpr (R::memoised) {
       if (const ExpressionMemo::Entry* known = state.memo.find(begin, state.indentation.id())) {
@@ -177,7 +200,10 @@ struct control : pg::normal<R> {
       }
     }
     std::optional<NestingLevel> level;
-    if constexpr (R::nests) level.emplace(state, begin);
+    if constexpr (R::nests) {
+      level.emplace(state, begin);
+      if (!level->allowed()) return false;
+    }
     FurthestFailure::Mark attempt = state.failure.mark_at(begin);
     MatchArena::Mark mark = state.arena.mark();
     if constexpr (R::atomic) ++state.atomic_depth;

@@ -16,14 +16,10 @@ Result<MatchTree> match_program(std::string_view source) {
 
   MatchState state(source.size());
   tao::pegtl::memory_input<tao::pegtl::tracking_mode::lazy> input(source.data(), source.size(), "");
-  try {
-    if (tao::pegtl::parse<rules::ostrel, tao::pegtl::nothing, engine::control>(input, state))
-      return std::move(state.arena).finish(source);
-  } catch (const engine::NestingTooDeep& too_deep) {
-    return Error{render_syntax_error(source, too_deep.position, "expression nested too deeply")};
-  } catch (const SourceTooLarge&) {
-    return Error{"source text too large"};
-  }
+  if (tao::pegtl::parse<rules::ostrel, tao::pegtl::nothing, engine::control>(input, state))
+    return std::move(state.arena).finish(source);
+  if (state.too_deep_at)
+    return Error{render_syntax_error(source, *state.too_deep_at, "expression nested too deeply")};
   return Error{render_syntax_error(source, state.failure.position(), describe_failure(state.failure.expected(), {}))};
 }
 

@@ -1,6 +1,7 @@
 #include "grammar/match_state.hpp"
 
 #include <algorithm>
+#include <new>
 
 namespace ostrel::grammar {
 
@@ -46,7 +47,7 @@ void ExpressionMemo::store(std::uint32_t position, std::uint32_t indentation, st
   first_entry_[position] = static_cast<std::uint32_t>(entries_.size() - 1);
 }
 
-void MatchArena::discard_since(const Mark& mark) {
+void MatchArena::drop_since(const Mark& mark) {
   pending_.resize(mark.pending);
   nodes_.resize(std::max(mark.nodes, kept_.nodes));
   child_refs_.resize(std::max(mark.child_refs, kept_.child_refs));
@@ -54,7 +55,8 @@ void MatchArena::discard_since(const Mark& mark) {
 
 std::uint32_t MatchArena::add(Rule rule, std::uint32_t begin, std::uint32_t end, const Mark& mark) {
   std::size_t children = pending_.size() - mark.pending;
-  if (nodes_.size() >= UINT32_MAX || child_refs_.size() + children >= UINT32_MAX) throw SourceTooLarge{};
+  // Running out of 32-bit indexes is running out of room like any failed allocation.
+  if (nodes_.size() >= UINT32_MAX || child_refs_.size() + children >= UINT32_MAX) throw std::bad_alloc();
   auto first_child = static_cast<std::uint32_t>(child_refs_.size());
   child_refs_.insert(child_refs_.end(), pending_.begin() + static_cast<std::ptrdiff_t>(mark.pending),
                      pending_.end());

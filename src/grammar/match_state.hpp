@@ -4,6 +4,7 @@
 // can be tested on its own.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -86,9 +87,6 @@ class ExpressionMemo {
   std::vector<Entry> entries_;
 };
 
-// Thrown when the arena would outgrow its 32-bit indexes.
-struct SourceTooLarge {};
-
 // The matches of one run. A rule that succeeds turns the pending matches found since it began into
 // its inner matches; a rule that fails drops them. Matches kept by the memo are never dropped.
 class MatchArena {
@@ -100,7 +98,10 @@ class MatchArena {
   };
 
   Mark mark() const { return {pending_.size(), nodes_.size(), child_refs_.size()}; }
-  void discard_since(const Mark& mark);
+  [[gnu::always_inline]] void discard_since(const Mark& mark) {
+    // Most failed attempts made no match at all: keep that case cheap.
+    if (pending_.size() != mark.pending || nodes_.size() != mark.nodes) drop_since(mark);
+  }
   // Adds the match of `rule` over [begin, end) whose inner matches are those pending since `mark`.
   std::uint32_t add(Rule rule, std::uint32_t begin, std::uint32_t end, const Mark& mark);
   void add_pending(std::uint32_t node) { pending_.push_back(node); }
@@ -111,6 +112,8 @@ class MatchArena {
   MatchTree finish(std::string_view source) &&;
 
  private:
+  void drop_since(const Mark& mark);
+
   std::vector<MatchNode> nodes_;
   std::vector<std::uint32_t> child_refs_;
   std::vector<std::uint32_t> pending_;
@@ -126,6 +129,7 @@ struct MatchState {
   ExpressionMemo memo;
   int atomic_depth = 0;  // inside an atomic rule nothing yields a match or records a failure
   int nesting = 0;       // open matches of the rules through which the grammar recurses
+  std::optional<std::size_t> too_deep_at;  // where the nesting cap was hit, ending the parse
 };
 
 }  // namespace ostrel::grammar
