@@ -18,17 +18,15 @@ run_case() {
     if [[ $line == @file:* ]]; then args+=("$(cat "$dir/${line#@file:}"; printf x)"); args[-1]=${args[-1]%x}
     else args+=("$line"); fi
   done < "$dir/args"
-  local stdin_file=/dev/null
-  [ -f "$dir/stdin" ] && stdin_file="$dir/stdin"
   (
     cd "$dir" || exit 99
-    # A clean environment, so that no variable of the caller steers the program. setup.sh may
+    # A clean environment, so that no variable of the caller steers the program. Standard input
+    # is redirected here, outside it; setup.sh may still replace or close it. setup.sh may also
     # change directory, so the outputs are written by absolute path.
     exec env -i PATH="$PATH" HOME="$dir" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-      bash -c 'stdin_file=$1 case_dir=$PWD; shift
-        if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi
-        exec "$0" "$@" <"$stdin_file" >"$case_dir/actual.out" 2>"$case_dir/actual.err"' \
-      "$ostrel" "$stdin_file" "${args[@]}"
+      bash -c 'case_dir=$PWD; if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi
+        exec "$0" "$@" >"$case_dir/actual.out" 2>"$case_dir/actual.err"' \
+      "$ostrel" "${args[@]}" <"$STDIN_FILE"
   )
   local status=$?
   local expected_status=0
@@ -42,10 +40,14 @@ run_case() {
   if [ $ok = 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
 
+export STDIN_FILE
 for case_dir in "$group"/*/; do
   case_dir=${case_dir%/}
   [ -f "$case_dir/args" ] || continue
-  run_case "$case_dir" "$(basename "$case_dir")"
+  name=$(basename "$case_dir")
+  STDIN_FILE=/dev/null
+  [ -f "$case_dir/stdin" ] && STDIN_FILE="$work/$name/stdin"
+  run_case "$case_dir" "$name"
 done
 echo "$(basename "$group"): $passed passed, $failed failed"
 [ $failed = 0 ]
