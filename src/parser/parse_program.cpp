@@ -1,9 +1,22 @@
 #include "parser/parse_program.hpp"
 
+#include <vector>
+
+#include "grammar/match_program.hpp"
+#include "parser/build_statement.hpp"
+#include "parser/build_support.hpp"
+
 namespace ostrel {
 
-Result<ast::StmtPtr> parse_program(std::string_view) {
-  return Error{"the parser is not available in this build"};
+Result<ast::StmtPtr> parse_program(std::string_view source) {
+  OSTREL_TRY(matches, grammar::match_program(source));
+  std::vector<ast::Stmt> statements;
+  for (grammar::Match item : matches.top_level()) {
+    if (item.rule() == grammar::Rule::EOI) continue;
+    OSTREL_TRY(statement, build_statement(item));
+    if (statement) statements.push_back(std::move(*statement));
+  }
+  return std::make_unique<ast::Stmt>(ast::stmt::Module{std::move(statements)});
 }
 
 }  // namespace ostrel

@@ -1,0 +1,200 @@
+#pragma once
+// The matching engine under the grammar, on PEGTL. PEGTL gives ordered choice, greedy repetition,
+// lookahead and literals; this file adds the conventions the grammar is written in: rules that
+// yield matches (normal and atomic ones), the implicit skip between the elements of a sequence, the
+// indentation stack, the record of the furthest failure, the expression memo and the nesting cap.
+// Include it only from the one file that holds the grammar: PEGTL is slow to compile.
+#include <tao/pegtl.hpp>
+
+#include <cstddef>
+#include <optional>
+#include <type_traits>
+
+#include "grammar/match_state.hpp"
+#include "grammar/rule.hpp"
+
+namespace ostrel::grammar::engine {
+
+namespace pg = tao::pegtl;
+
+// Deeper nesting than this ends the parse with an error instead of exhausting the native stack.
+inline constexpr int max_nesting = 5000;
+
+struct NestingTooDeep {
+  std::size_t position;
+};
+
+// ---- Rules that yield a match ----
+
+struct named_rule_tag {};
+
+template <Rule R, bool Atomic, bool Nests, bool Memoised, class... Body>
+struct named_rule : pg::seq<Body...>, named_rule_tag {
+  static constexpr Rule id = R;
+  static constexpr bool atomic = Atomic;      // nothing inside yields a match or records a failure
+  static constexpr bool nests = Nests;        // each open match counts one level of nesting
+  static constexpr bool memoised = Memoised;  // successful matches are remembered
+};
+
+template <Rule R, class... Body>
+struct normal_rule : named_rule<R, false, false, false, Body...> {};
+template <Rule R, class... Body>
+struct atomic_rule : named_rule<R, true, false, false, Body...> {};
+// A rule through which the grammar recurses; the nesting cap counts its open matches.
+template <Rule R, class... Body>
+struct nesting_rule : named_rule<R, false, true, false, Body...> {};
+template <Rule R, class... Body>
+struct memoised_nesting_rule : named_rule<R, false, true, true, Body...> {};
+
+// ---- The implicit skip ----
+
+// Blank space and comments between the elements of a sequence; the grammar defines it.
+struct implicit_skip;
+
+// Elements in order with the implicit skip between consecutive ones (not before the first, not
+// after the last).
+template <class First, class... Rest>
+struct seq_s : pg::seq<First, pg::seq<implicit_skip, Rest>...> {};
+// An optional sequence.
+template <class... Elements>
+struct opt_s : pg::opt<seq_s<Elements...>> {};
+// A sequence repeated zero or more times, with the implicit skip before every iteration but the
+// first; a failed iteration is undone together with its skip.
+template <class... Elements>
+struct star_s : pg::opt<seq_s<Elements...>, pg::star<implicit_skip, seq_s<Elements...>>> {};
+template <class... Elements>
+struct plus_s : pg::seq<seq_s<Elements...>, pg::star<implicit_skip, seq_s<Elements...>>> {};
+
+// ---- The indentation stack ----
+
+inline std::size_t length_of(IndentationStack::Unit unit) { return unit == IndentationStack::Unit::tab ? 1 : 4; }
+
+template <class Input>
+bool unit_at(const Input& in, std::size_t offset, IndentationStack::Unit unit) {
+  std::size_t length = length_of(unit);
+  if (in.size(offset + length) < offset + length) return false;
+  for (std::size_t i = 0; i < length; ++i)
+    if (in.peek_char(offset + i) != static_cast<char>(unit)) return false;
+  return true;
+}
+
+// The whole stack, most recently pushed unit first; the empty stack matches the empty text.
+struct indentation_stack {
+  template <pg::apply_mode, pg::rewind_mode, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match(Input& in, MatchState& state) {
+    std::size_t length = 0;
+    bool matched = state.indentation.visit_from_top([&](IndentationStack::Unit unit) {
+      if (!unit_at(in, length, unit)) return false;
+      length += length_of(unit);
+      return true;
+    });
+    if (matched) in.bump(length);
+    return matched;
+  }
+};
+
+// One new unit ("    " or "\t", tried in this order), pushed while `Body` is matched and dropped
+// afterwards, so the stack is the same after this rule whether it matched or not.
+template <class Body>
+struct with_new_indentation_unit {
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match(Input& in, MatchState& state) {
+    IndentationStack::Unit unit = IndentationStack::Unit::four_spaces;
+    if (!unit_at(in, 0, unit)) {
+      unit = IndentationStack::Unit::tab;
+      if (!unit_at(in, 0, unit)) return false;
+    }
+    auto marker = in.template mark<M>();
+    in.bump(length_of(unit));
+    state.indentation.push(unit);
+    bool matched = Control<Body>::template match<A, decltype(marker)::next_rewind_mode, Action, Control>(in, state);
+    state.indentation.pop();
+    return marker(matched);
+  }
+};
+
+// ---- Control: what happens around every rule ----
+
+template <class Input>
+std::uint32_t offset_of(const Input& in) {
+  return static_cast<std::uint32_t>(in.byte());
+}
+
+class NestingLevel {
+ public:
+  NestingLevel(MatchState& state, std::size_t position) : state_(state) {
+    if (++state_.nesting > max_nesting) {
+      --state_.nesting;
+      throw NestingTooDeep{position};
+    }
+  }
+  ~NestingLevel() { --state_.nesting; }
+  NestingLevel(const NestingLevel&) = delete;
+  NestingLevel& operator=(const NestingLevel&) = delete;
+
+ private:
+  MatchState& state_;
+};
+
+template <class R>
+struct control : pg::normal<R> {
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match(Input& in, MatchState& state) {
+    if constexpr (A == pg::apply_mode::nothing) {
+      // Inside a lookahead: nothing yields a match or records a failure.
+      return match_body<A, M, Action, Control>(in, state);
+    } else if constexpr (std::is_base_of_v<named_rule_tag, R>) {
+      if (state.atomic_depth > 0) return match_body<A, M, Action, Control>(in, state);
+      return match_named<A, M, Action, Control>(in, state);
+    } else {
+      // A failed attempt leaves no matches behind.
+      MatchArena::Mark mark = state.arena.mark();
+      if (match_body<A, M, Action, Control>(in, state)) return true;
+      state.arena.discard_since(mark);
+      return false;
+    }
+  }
+
+ private:
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match_body(Input& in, MatchState& state) {
+    return pg::normal<R>::template match<A, M, Action, Control>(in, state);
+  }
+
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match_named(Input& in, MatchState& state) {
+    std::uint32_t begin = offset_of(in);
+    if constexpr (R::memoised) {
+      if (const ExpressionMemo::Entry* known = state.memo.find(begin, state.indentation.id())) {
+        in.bump(known->end - begin);
+        state.arena.add_pending(known->node);
+        return true;
+      }
+    }
+    std::optional<NestingLevel> level;
+    if constexpr (R::nests) level.emplace(state, begin);
+    FurthestFailure::Mark attempt = state.failure.mark_at(begin);
+    MatchArena::Mark mark = state.arena.mark();
+    if constexpr (R::atomic) ++state.atomic_depth;
+    bool matched = match_body<A, M, Action, Control>(in, state);
+    if constexpr (R::atomic) --state.atomic_depth;
+    if (!matched) {
+      state.arena.discard_since(mark);
+      state.failure.record(R::id, begin, attempt);
+      return false;
+    }
+    std::uint32_t node = state.arena.add(R::id, begin, offset_of(in), mark);
+    if constexpr (R::memoised) {
+      state.memo.store(begin, state.indentation.id(), offset_of(in), node);
+      state.arena.keep_all();
+    }
+    return true;
+  }
+};
+
+}  // namespace ostrel::grammar::engine

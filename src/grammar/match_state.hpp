@@ -1,0 +1,131 @@
+#pragma once
+// Everything one run of the grammar keeps besides the input position: the matches found so far,
+// the indentation stack, the furthest failure and the memo of expressions. Free of PEGTL so that it
+// can be tested on its own.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "grammar/match_tree.hpp"
+#include "grammar/rule.hpp"
+
+namespace ostrel::grammar {
+
+// The stack of indentation units of the open blocks. Every distinct stack content gets one number,
+// so that the memo can key on it cheaply.
+class IndentationStack {
+ public:
+  enum class Unit : char { four_spaces = ' ', tab = '\t' };
+
+  std::uint32_t id() const { return current_; }
+  bool empty() const { return current_ == 0; }
+  void push(Unit unit);
+  void pop();
+
+  // Calls `visit(unit)` for each unit, most recently pushed first, while it returns true; returns
+  // whether every unit was visited.
+  template <class Visit>
+  bool visit_from_top(Visit&& visit) const {
+    for (std::uint32_t at = current_; at != 0; at = states_[at].parent)
+      if (!visit(states_[at].unit)) return false;
+    return true;
+  }
+
+ private:
+  struct State {
+    std::uint32_t parent;
+    Unit unit;
+    std::uint32_t after_four_spaces;  // 0 until that state has been needed
+    std::uint32_t after_tab;
+  };
+  std::uint32_t& successor(std::uint32_t state, Unit unit);
+
+  std::vector<State> states_{State{0, Unit::four_spaces, 0, 0}};  // state 0 is the empty stack
+  std::uint32_t current_ = 0;
+};
+
+// Where the grammar got furthest before failing, and which rules it expected there. A failing rule
+// is recorded at the position where it started; when the rules inside it left exactly one record at
+// that position, that inner rule is the more telling one and stays instead.
+class FurthestFailure {
+ public:
+  struct Mark {
+    std::size_t records;  // records at the rule's start position when it began
+  };
+
+  Mark mark_at(std::size_t position) const { return {position == position_ ? expected_.size() : 0}; }
+  void record(Rule rule, std::size_t position, Mark mark);
+
+  std::size_t position() const { return position_; }
+  const std::vector<Rule>& expected() const { return expected_; }
+
+ private:
+  std::size_t position_ = 0;
+  std::vector<Rule> expected_;
+};
+
+// Successful matches of `expression`, by start position and indentation stack. Failures are never
+// kept: replaying them is what fills the furthest-failure record.
+class ExpressionMemo {
+ public:
+  struct Entry {
+    std::uint32_t indentation;
+    std::uint32_t end;
+    std::uint32_t node;
+    std::uint32_t next;  // the next entry for the same position
+  };
+
+  explicit ExpressionMemo(std::size_t source_size);
+  const Entry* find(std::uint32_t position, std::uint32_t indentation) const;
+  void store(std::uint32_t position, std::uint32_t indentation, std::uint32_t end, std::uint32_t node);
+
+ private:
+  static constexpr std::uint32_t none = UINT32_MAX;
+  std::vector<std::uint32_t> first_entry_;  // per position
+  std::vector<Entry> entries_;
+};
+
+// Thrown when the arena would outgrow its 32-bit indexes.
+struct SourceTooLarge {};
+
+// The matches of one run. A rule that succeeds turns the pending matches found since it began into
+// its inner matches; a rule that fails drops them. Matches kept by the memo are never dropped.
+class MatchArena {
+ public:
+  struct Mark {
+    std::size_t pending;
+    std::size_t nodes;
+    std::size_t child_refs;
+  };
+
+  Mark mark() const { return {pending_.size(), nodes_.size(), child_refs_.size()}; }
+  void discard_since(const Mark& mark);
+  // Adds the match of `rule` over [begin, end) whose inner matches are those pending since `mark`.
+  std::uint32_t add(Rule rule, std::uint32_t begin, std::uint32_t end, const Mark& mark);
+  void add_pending(std::uint32_t node) { pending_.push_back(node); }
+  // Keeps every match made so far, whatever fails later.
+  void keep_all() { kept_ = mark(); }
+
+  // The tree whose top-level matches are the pending ones.
+  MatchTree finish(std::string_view source) &&;
+
+ private:
+  std::vector<MatchNode> nodes_;
+  std::vector<std::uint32_t> child_refs_;
+  std::vector<std::uint32_t> pending_;
+  Mark kept_{0, 0, 0};
+};
+
+struct MatchState {
+  explicit MatchState(std::size_t source_size) : memo(source_size) {}
+
+  MatchArena arena;
+  IndentationStack indentation;
+  FurthestFailure failure;
+  ExpressionMemo memo;
+  int atomic_depth = 0;  // inside an atomic rule nothing yields a match or records a failure
+  int nesting = 0;       // open matches of the rules through which the grammar recurses
+};
+
+}  // namespace ostrel::grammar
