@@ -4,7 +4,7 @@
 
 #include "main/styled_text.hpp"
 #include "support/jaro.hpp"
-#include "support/utf8.hpp"
+#include "support/lossy_utf8.hpp"
 
 using ostrel::colour_wanted;
 using ostrel::jaro_similarity;
@@ -21,12 +21,12 @@ TEST(JaroSimilarity, KnownValues) {
   EXPECT_NEAR(jaro_similarity("éa", "éb"), 2.0 / 3.0, 1e-9);
 }
 
-TEST(Utf8Lossy, ReplacesEachMaximalBadSequence) {
-  EXPECT_EQ(ostrel::utf8_lossy("plain é"), "plain é");
-  EXPECT_EQ(ostrel::utf8_lossy("a\xff" "b"), "a\uFFFD" "b");
-  EXPECT_EQ(ostrel::utf8_lossy("\xE2\x82" "x"), "\uFFFD" "x");          // a cut-off sequence
-  EXPECT_EQ(ostrel::utf8_lossy("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // a surrogate
-  EXPECT_EQ(ostrel::utf8_lossy("\xC0\xAF"), "\uFFFD\uFFFD");            // an overlong slash
+TEST(LossyUtf8, ReplacesEachMaximalBadSequence) {
+  EXPECT_EQ(ostrel::lossy_utf8("plain é"), "plain é");
+  EXPECT_EQ(ostrel::lossy_utf8("a\xff" "b"), "a\uFFFD" "b");
+  EXPECT_EQ(ostrel::lossy_utf8("\xE2\x82" "x"), "\uFFFD" "x");          // a cut-off sequence
+  EXPECT_EQ(ostrel::lossy_utf8("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // a surrogate
+  EXPECT_EQ(ostrel::lossy_utf8("\xC0\xAF"), "\uFFFD\uFFFD");            // an overlong slash
 }
 
 TEST(ColourWanted, TerminalAndVariables) {
