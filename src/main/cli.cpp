@@ -16,6 +16,7 @@
 #include "main/version.hpp"
 #include "support/jaro.hpp"
 #include "support/read_file.hpp"
+#include "support/lossy_utf8.hpp"
 #include "support/utf8.hpp"
 
 // The command line follows the conventions users know from other modern tools: the help layout,
@@ -240,7 +241,7 @@ class Scanner {
   Outcome help_subcommand(std::size_t first) {
     for (std::size_t i = first; i < arguments_.size(); ++i) {
       const CLI::App* sub = find_subcommand(*current_, arguments_[i]);
-      if (!sub) return usage_error(unrecognized_subcommand(utf8_lossy(arguments_[i])));
+      if (!sub) return usage_error(unrecognized_subcommand(lossy_utf8(arguments_[i])));
       current_ = sub;
     }
     return Exit{false, texts_.help(*current_), 0};
@@ -248,7 +249,7 @@ class Scanner {
 
   Exit long_flag(std::string_view body) {
     std::size_t equals = body.find('=');
-    std::string name = utf8_lossy(body.substr(0, equals));
+    std::string name = lossy_utf8(body.substr(0, equals));
     const CLI::Option* flag = nullptr;
     for (const CLI::Option* candidate : flags_of(*current_)) {
       if (candidate->check_lname(name)) flag = candidate;
@@ -256,7 +257,7 @@ class Scanner {
     if (!flag) return unknown_long_flag("--" + name, name);
     if (equals != std::string_view::npos) {
       StyledText message;
-      message.add("unexpected value '").add(utf8_lossy(body.substr(equals + 1)), Style::Invalid).add("' for '");
+      message.add("unexpected value '").add(lossy_utf8(body.substr(equals + 1)), Style::Invalid).add("' for '");
       message.add(long_name(*flag), Style::Literal).add("' found; no more were expected");
       return usage_error(message, std::nullopt, flag);
     }
@@ -290,7 +291,7 @@ class Scanner {
         if (flag->check_sname(letter)) return flag_reply(*flag);
       }
     }
-    std::string shown = "-" + utf8_lossy(first.valid ? letter : body);
+    std::string shown = "-" + lossy_utf8(first.valid ? letter : body);
     return usage_error(unexpected_argument(shown), value_tip(shown));
   }
 
@@ -309,7 +310,7 @@ class Scanner {
   }
 
   Exit unexpected_value(const std::string& argument) const {
-    std::string shown = utf8_lossy(argument);
+    std::string shown = lossy_utf8(argument);
     if (subcommands_of(*current_).empty()) {
       bool may_be_value = !after_double_dash_ && looks_like_flag(argument);
       return usage_error(unexpected_argument(shown), may_be_value ? value_tip(shown) : std::nullopt);
