@@ -49,6 +49,10 @@ bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value
 // Stores current + addend into the target, in place for two strings or two lists.
 bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Value& out) {
   out = Value();
+  if (current.is(K::Int) && addend.is(K::Int)) {  // counters: the most frequent case
+    environment_.assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
+    return true;
+  }
   if (current.is(K::String) && addend.is(K::String)) {
     auto append_text = [&](Value& text) { text.string_mut() += addend.as_string(); };
     if (change_in_place(target, current, append_text)) return true;

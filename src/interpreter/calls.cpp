@@ -51,31 +51,43 @@ bool Evaluator::call_with(const Value& callee, const std::vector<code::ExprPtr>&
   return apply(callee, values, out);
 }
 
-// Evaluates the arguments straight into the new call scope.
-bool Evaluator::call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out) {
-  const FunctionObject& function = function_of(callee);
-  const std::vector<Symbol>& params = function.code->params;
+namespace {
+
+// A new call scope holding the function's own name, so that a declared function can call itself
+// (its closure was taken before its name was bound). Parameters are bound after it.
+ScopeRef call_scope(const Value& callee) {
+  const code::FunctionCode& code = *function_of(callee).code;
   ScopeRef frame = ScopeRef::fresh();
   Scope& scope = frame.writable();
-  if (function.code->name) scope.define(*function.code->name, callee);
+  scope.reserve(code.params.size() + 1);
+  if (code.name) scope.define(*code.name, callee);
+  return frame;
+}
+
+}  // namespace
+
+// Evaluates the arguments straight into the new call scope. Missing arguments are None, extra
+// ones are evaluated and dropped.
+bool Evaluator::call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out) {
+  const std::vector<Symbol>& params = function_of(callee).code->params;
+  ScopeRef frame = call_scope(callee);
+  Scope& scope = frame.writable();
   for (size_t i = 0; i < arguments.size(); ++i) {
     Value argument;
     if (!evaluate(*arguments[i], argument)) return false;
     if (i < params.size()) scope.define(params[i], std::move(argument));
   }
   for (size_t i = arguments.size(); i < params.size(); ++i) scope.define(params[i], Value());
-  return run_body(function, std::move(frame), out);
+  return run_body(callee, std::move(frame), out);
 }
 
 bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& out) {
   if (callee.is(Value::Kind::Function)) {
-    const FunctionObject& function = function_of(callee);
-    const std::vector<Symbol>& params = function.code->params;
-    ScopeRef frame = ScopeRef::fresh();
+    const std::vector<Symbol>& params = function_of(callee).code->params;
+    ScopeRef frame = call_scope(callee);
     Scope& scope = frame.writable();
-    if (function.code->name) scope.define(*function.code->name, callee);
     for (size_t i = 0; i < params.size(); ++i) scope.define(params[i], i < arguments.size() ? arguments[i] : Value());
-    return run_body(function, std::move(frame), out);
+    return run_body(callee, std::move(frame), out);
   }
   if (callee.is(Value::Kind::BuiltinFn)) {
     const std::string& name = callee.as_string();
@@ -87,10 +99,11 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
   return fail(fmt::format("cannot call non-function: {}", callee.display()));
 }
 
-bool Evaluator::run_body(const FunctionObject& function, ScopeRef frame, Value& out) {
+bool Evaluator::run_body(const Value& callee, ScopeRef frame, Value& out) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
-  Environment callee = function.closure.with_top(std::move(frame));
-  CallFrame call(*this, callee);
+  const FunctionObject& function = function_of(callee);
+  Environment environment = function.closure.with_top(std::move(frame));
+  CallFrame call(*this, environment);
   return evaluate(*function.code->body, out);
 }
 

@@ -9,14 +9,14 @@
 
 namespace ostrel {
 
-Evaluator::Evaluator(OutputSink& output) : environment_(global_environment(symbols_)), output_(output) {}
+namespace {
 
-// Allocation failures are the only exceptions; the guards on the way out have already closed
-// the scopes and restored the caller's environment when they arrive here.
-Result<Value> Evaluator::run_program(const ast::Stmt& program) {
-  stack_ = StackGuard();
+// Running out of memory is the one exception; here it becomes a runtime error. The guards on the
+// way out have already closed the scopes and put the caller's environment back.
+template <class Run>
+Result<Value> with_memory_errors_reported(Run run) {
   try {
-    return run_statements(program);
+    return run();
   } catch (const std::bad_alloc&) {
     return Error{kOutOfMemory};
   } catch (const std::length_error&) {
@@ -24,16 +24,21 @@ Result<Value> Evaluator::run_program(const ast::Stmt& program) {
   }
 }
 
+}  // namespace
+
+Evaluator::Evaluator(OutputSink& output) : environment_(global_environment(symbols_)), output_(output) {}
+
+Result<Value> Evaluator::run_program(const ast::Stmt& program) {
+  stack_ = StackGuard();
+  return with_memory_errors_reported([&] { return run_statements(program); });
+}
+
 Result<Value> Evaluator::call_value(const Value& callee, const ValueList& arguments) {
-  Value out;
-  try {
+  return with_memory_errors_reported([&]() -> Result<Value> {
+    Value out;
     if (!apply(callee, arguments, out)) return Error{error_};
-  } catch (const std::bad_alloc&) {
-    return Error{kOutOfMemory};
-  } catch (const std::length_error&) {
-    return Error{kOutOfMemory};
-  }
-  return out;
+    return out;
+  });
 }
 
 // Each top-level statement is compiled just before it runs, so that the statements before one

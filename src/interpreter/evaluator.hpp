@@ -19,8 +19,6 @@
 
 namespace ostrel {
 
-struct FunctionObject;
-
 class Evaluator {
  public:
   explicit Evaluator(OutputSink& output);
@@ -70,7 +68,7 @@ class Evaluator {
   bool call_with(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool apply(const Value& callee, const ValueList& arguments, Value& out);
-  bool run_body(const FunctionObject& function, ScopeRef frame, Value& out);
+  bool run_body(const Value& callee, ScopeRef frame, Value& out);
   Value function_value(const std::shared_ptr<const code::FunctionCode>& code);
 
   bool fail(std::string message) {

@@ -2,30 +2,6 @@
 
 namespace ostrel {
 
-int Scope::position(Symbol name) const {
-  if (index_.empty()) {
-    for (size_t i = 0; i < bindings_.size(); ++i)
-      if (bindings_[i].name == name) return static_cast<int>(i);
-    return -1;
-  }
-  size_t mask = index_.size() - 1;
-  for (size_t slot = name & mask;; slot = (slot + 1) & mask) {
-    uint32_t entry = index_[slot];
-    if (entry == 0) return -1;
-    if (bindings_[entry - 1].name == name) return static_cast<int>(entry - 1);
-  }
-}
-
-const Value* Scope::find(Symbol name) const {
-  int at = position(name);
-  return at < 0 ? nullptr : &bindings_[at].value;
-}
-
-Value* Scope::find(Symbol name) {
-  int at = position(name);
-  return at < 0 ? nullptr : &bindings_[at].value;
-}
-
 void Scope::define(Symbol name, Value value) {
   if (Value* existing = find(name)) {
     *existing = std::move(value);

@@ -16,10 +16,17 @@ struct Binding {
 
 class Scope final : public HeapObject {
  public:
-  const Value* find(Symbol name) const;
-  Value* find(Symbol name);
+  const Value* find(Symbol name) const {
+    int at = position(name);
+    return at < 0 ? nullptr : &bindings_[at].value;
+  }
+  Value* find(Symbol name) {
+    int at = position(name);
+    return at < 0 ? nullptr : &bindings_[at].value;
+  }
   // Binds the name, replacing this scope's own binding of it if there is one.
   void define(Symbol name, Value value);
+  void reserve(size_t bindings) { bindings_.reserve(bindings); }
   // In the order the names were first bound.
   const std::vector<Binding>& bindings() const { return bindings_; }
   bool is_shared() const { return refs > 1; }
@@ -27,7 +34,20 @@ class Scope final : public HeapObject {
 
  private:
   static constexpr size_t kLinearLimit = 8;  // small scopes are scanned, larger ones hashed
-  int position(Symbol name) const;
+  // Lookups are the hottest path of evaluation: kept inline.
+  int position(Symbol name) const {
+    if (index_.empty()) {
+      for (size_t i = 0; i < bindings_.size(); ++i)
+        if (bindings_[i].name == name) return static_cast<int>(i);
+      return -1;
+    }
+    size_t mask = index_.size() - 1;
+    for (size_t slot = name & mask;; slot = (slot + 1) & mask) {
+      uint32_t entry = index_[slot];
+      if (entry == 0) return -1;
+      if (bindings_[entry - 1].name == name) return static_cast<int>(entry - 1);
+    }
+  }
   void add_to_index(size_t position);
   void rebuild_index();
 
