@@ -18,7 +18,11 @@ namespace ostrel::grammar::engine {
 namespace pg = tao::pegtl;
 
 // Deeper nesting than this ends the parse with an error instead of exhausting the native stack.
-inline constexpr int max_nesting = 5000;
+// Each open expression, prefix operator, pattern, type and type annotation counts one level. A level
+// takes at most about 45 KiB of stack (a block body, in the sanitizer build, parsing and building
+// together; about 16 KiB in the release build), so the cap stays far inside the 1 GiB stack that
+// parsing runs on.
+inline constexpr int max_nesting = 10000;
 
 struct NestingTooDeep {
   std::size_t position;
@@ -138,6 +142,24 @@ class NestingLevel {
   MatchState& state_;
 };
 
+// `Inner`, one level deeper: for recursion that does not pass through a nesting rule.
+template <class Inner>
+struct one_level_deeper {
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match(Input& in, MatchState& state) {
+    NestingLevel level(state, offset_of(in));
+    return Control<Inner>::template match<A, M, Action, Control>(in, state);
+  }
+};
+
+// PEGTL's own leaf rules (literals, character classes, end of input) contain no rules, so they
+// can yield no matches; skipping the bookkeeping for them keeps the engine fast.
+template <class R, class = void>
+inline constexpr bool is_primitive = false;
+template <class R>
+inline constexpr bool is_primitive<R, std::void_t<typename R::subs_t>> = R::subs_t::size == 0;
+
 template <class R>
 struct control : pg::normal<R> {
   template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
@@ -149,6 +171,8 @@ struct control : pg::normal<R> {
     } else if constexpr (std::is_base_of_v<named_rule_tag, R>) {
       if (state.atomic_depth > 0) return match_body<A, M, Action, Control>(in, state);
       return match_named<A, M, Action, Control>(in, state);
+    } else if constexpr (is_primitive<R>) {
+      return match_body<A, M, Action, Control>(in, state);
     } else {
       // A failed attempt leaves no matches behind.
       MatchArena::Mark mark = state.arena.mark();

@@ -242,7 +242,8 @@ struct power_expression
 // ---- Unary, postfix and primary expressions and collection literals ----
 
 struct unary_expression
-    : nesting_rule<Rule::unary_expression, pg::sor<seq_s<unary_operator, unary_expression>, postfix_expression>> {};
+    : normal_rule<Rule::unary_expression,
+                  pg::sor<seq_s<unary_operator, engine::one_level_deeper<unary_expression>>, postfix_expression>> {};
 struct unary_operator : normal_rule<Rule::unary_operator, pg::sor<L("-"), L("+"), L("!"), L("not")>> {};
 struct postfix_expression : normal_rule<Rule::postfix_expression, seq_s<primary_expression, star_s<postfix_op>>> {};
 struct postfix_op : pg::sor<call_args, index_access, member_access> {};

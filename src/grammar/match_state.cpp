@@ -46,7 +46,7 @@ void ExpressionMemo::store(std::uint32_t position, std::uint32_t indentation, st
   first_entry_[position] = static_cast<std::uint32_t>(entries_.size() - 1);
 }
 
-void MatchArena::discard_since(const Mark& mark) {
+void MatchArena::drop_since(const Mark& mark) {
   pending_.resize(mark.pending);
   nodes_.resize(std::max(mark.nodes, kept_.nodes));
   child_refs_.resize(std::max(mark.child_refs, kept_.child_refs));

@@ -100,7 +100,10 @@ class MatchArena {
   };
 
   Mark mark() const { return {pending_.size(), nodes_.size(), child_refs_.size()}; }
-  void discard_since(const Mark& mark);
+  [[gnu::always_inline]] void discard_since(const Mark& mark) {
+    // Most failed attempts made no match at all: keep that case cheap.
+    if (pending_.size() != mark.pending || nodes_.size() != mark.nodes) drop_since(mark);
+  }
   // Adds the match of `rule` over [begin, end) whose inner matches are those pending since `mark`.
   std::uint32_t add(Rule rule, std::uint32_t begin, std::uint32_t end, const Mark& mark);
   void add_pending(std::uint32_t node) { pending_.push_back(node); }
@@ -111,6 +114,8 @@ class MatchArena {
   MatchTree finish(std::string_view source) &&;
 
  private:
+  void drop_since(const Mark& mark);
+
   std::vector<MatchNode> nodes_;
   std::vector<std::uint32_t> child_refs_;
   std::vector<std::uint32_t> pending_;

@@ -89,4 +89,16 @@ class MatchTree {
   std::vector<std::uint32_t> top_level_;
 };
 
+inline Rule Match::rule() const { return tree_->nodes_[index_].rule; }
+
+inline std::string_view Match::text() const {
+  const MatchNode& node = tree_->nodes_[index_];
+  return tree_->source_.substr(node.begin, node.end - node.begin);
+}
+
+inline MatchList Match::inner() const {
+  const MatchNode& node = tree_->nodes_[index_];
+  return MatchList(*tree_, tree_->child_refs_.data() + node.first_child, node.child_count);
+}
+
 }  // namespace ostrel::grammar
