@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "repl/needs_more_input.hpp"
-#include "support/unicode_space.hpp"
+#include "support/char_class.hpp"
 
 namespace ostrel {
 
@@ -14,7 +14,7 @@ std::optional<std::string> InputGatherer::add_line(std::string_view line) {
     gathering_ = true;
     return std::nullopt;
   }
-  if (trim_unicode_space(line).empty()) return take_buffer();
+  if (trim_white_space_end(line).empty()) return take_buffer();
   append(line);
   // The test runs on the buffer, which no longer holds a backslash just removed: such a line
   // does not keep the input open by itself.
@@ -23,7 +23,7 @@ std::optional<std::string> InputGatherer::add_line(std::string_view line) {
 }
 
 void InputGatherer::append(std::string_view line) {
-  std::string_view trimmed = trim_end_unicode_space(line);
+  std::string_view trimmed = trim_white_space_end(line);
   if (!trimmed.empty() && trimmed.back() == '\\') {
     trimmed.remove_suffix(1);
     buffer_ += trimmed;

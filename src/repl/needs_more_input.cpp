@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "support/unicode_space.hpp"
+#include "support/char_class.hpp"
 
 namespace ostrel {
 namespace {
@@ -44,7 +44,7 @@ bool leaves_brackets_open(std::string_view text) {
 }  // namespace
 
 bool needs_more_input(std::string_view text) {
-  std::string_view trimmed = trim_end_unicode_space(text);
+  std::string_view trimmed = trim_white_space_end(text);
   if (trimmed.empty()) return false;
   if (trimmed.back() == ':') return trimmed.front() != ':';
   if (trimmed.back() == '\\') return true;

@@ -10,7 +10,7 @@
 #include "repl/loop_command.hpp"
 #include "repl/repl_session.hpp"
 #include "repl/standard_output.hpp"
-#include "support/unicode_space.hpp"
+#include "support/char_class.hpp"
 
 namespace ostrel {
 namespace {
@@ -72,7 +72,7 @@ int run_repl() {
       break;
     }
     std::string_view line = without_line_end(raw_line);
-    std::string_view trimmed = trim_unicode_space(line);
+    std::string_view trimmed = trim_white_space_end(trim_white_space_start(line));
     if (!gatherer.gathering()) {
       if (trimmed.empty()) continue;
       LoopCommand command = classify_command(trimmed);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/unicode_space.hpp"
-
 namespace ostrel {
 namespace {
 
@@ -47,17 +45,6 @@ TEST(InputGatherer, BlankLineRunsWhateverTheState) {
   EXPECT_EQ(gatherer.add_line(" \t\u00a0"), "x = 1 // (\nif x:\n");
   EXPECT_FALSE(gatherer.gathering());
   EXPECT_EQ(gatherer.add_line("2"), "2");
-}
-
-TEST(UnicodeSpace, TrimsTheWhiteSpaceProperty) {
-  EXPECT_EQ(trim_unicode_space("\t\n\v\f\r \u0085\u00a0x y\u1680\u2000\u200a\u2028\u2029\u202f\u205f\u3000"),
-            "x y");
-  // Not white space: zero-width space, the Mongolian vowel separator, no-break characters of Cf.
-  EXPECT_EQ(trim_unicode_space("\u200bx\u180e"), "\u200bx\u180e");
-  EXPECT_EQ(trim_end_unicode_space("  x  "), "  x");
-  EXPECT_EQ(trim_unicode_space(" \u3000 "), "");
-  // Invalid bytes are kept, never trimmed through.
-  EXPECT_EQ(trim_unicode_space(" \xff "), "\xff");
 }
 
 }  // namespace
