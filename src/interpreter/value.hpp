@@ -16,6 +16,9 @@ class Value;
 // Base of every heap payload. The count is not atomic: values never cross threads.
 struct HeapObject {
   uint32_t refs = 1;
+  HeapObject() = default;
+  HeapObject(const HeapObject&) : refs(1) {}  // a copy starts with its own single reference
+  HeapObject& operator=(const HeapObject&) = delete;
   virtual ~HeapObject() = default;
   virtual HeapObject* clone() const = 0;
 };

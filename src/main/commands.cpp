@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -38,10 +39,13 @@ int parse_file(const std::string& path) {
     fmt::print(stderr, "Parse error: {}\n", tree.error());
     return 1;
   }
-  std::string printed = print_tree(*tree.value());
-  printed += '\n';
-  std::fwrite(printed.data(), 1, printed.size(), stdout);
-  std::fflush(stdout);
+  auto write = [](std::string_view piece) { return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size(); };
+  // A print that cannot be written (a full disk, a closed pipe) stops at once and fails.
+  bool written = print_tree(*tree.value(), write) && write("\n") && std::fflush(stdout) == 0;
+  if (!written) {
+    fmt::print(stderr, "Error writing output: {}\n", os_error_text(errno));
+    return 1;
+  }
   return 0;
 }
 

@@ -1,12 +1,33 @@
 #include "main/run_source.hpp"
 
+#include <fmt/format.h>
+
 #include <cstdio>
+
+#include "interpreter/interpreter.hpp"
+#include "parser/parse_program.hpp"
 
 namespace ostrel {
 
-int run_source(std::string_view) {
-  std::fputs("ostrel: running programs is not available in this build\n", stderr);
-  return 1;
+int run_source(std::string_view source) {
+  Result<ast::StmtPtr> program = parse_program(source);
+  if (!program) {
+    fmt::print(stderr, "Parse error: {}\n", program.error());
+    return 1;
+  }
+  Interpreter interpreter(std::make_unique<StdoutSink>());
+  Result<Value> result = interpreter.run_program(*program.value());
+  if (!result) {
+    fmt::print(stderr, "Runtime error: {}\n", result.error());
+    return 1;
+  }
+  if (!result->is_none()) {
+    std::string text = result->display();
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  }
+  return 0;
 }
 
 }  // namespace ostrel

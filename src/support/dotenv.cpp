@@ -1,7 +1,79 @@
 #include "support/dotenv.hpp"
 
-namespace ostrel::dotenv {
+#include <sys/stat.h>
+#include <unistd.h>
 
-std::optional<std::string> load(std::string_view) { return std::string("path not found"); }
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "support/dotenv_parse.hpp"
+#include "support/read_file.hpp"
+#include "support/result.hpp"
+
+namespace ostrel::dotenv {
+namespace {
+
+Result<std::string> current_directory() {
+  std::unique_ptr<char, decltype(&std::free)> path(getcwd(nullptr, 0), &std::free);
+  if (!path) return Error{os_error_text(errno)};
+  return std::string(path.get());
+}
+
+std::string parent_of(const std::string& directory) {
+  std::size_t slash = directory.rfind('/');
+  return slash == 0 || slash == std::string::npos ? "/" : directory.substr(0, slash);
+}
+
+std::string join(const std::string& directory, std::string_view name) {
+  if (!name.empty() && name.front() == '/') return std::string(name);
+  return directory.back() == '/' ? directory + std::string(name) : directory + "/" + std::string(name);
+}
+
+// The first regular file called `name` in the current directory or one of its parents.
+Result<std::string> find_upward(std::string_view name) {
+  if (name.find('\0') != std::string_view::npos) return Error{"file name contained an unexpected NUL byte"};
+  Result<std::string> directory = current_directory();
+  if (!directory) return directory;
+  for (std::string dir = directory.value();; dir = parent_of(dir)) {
+    std::string candidate = join(dir, name);
+    struct stat info;
+    if (stat(candidate.c_str(), &info) == 0) {
+      if (S_ISREG(info.st_mode)) return candidate;
+    } else if (errno != ENOENT) {
+      return Error{os_error_text(errno)};
+    }
+    if (dir == "/") return Error{"path not found"};
+  }
+}
+
+// A variable's value when it is set and valid UTF-8.
+std::optional<std::string> text_variable(const std::string& name) {
+  if (name.find('\0') != std::string::npos) return std::nullopt;
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr || !is_valid_utf8(value)) return std::nullopt;
+  return std::string(value);
+}
+
+// Variables already set keep their value, unless it is not text.
+std::optional<std::string> set_if_unset(const Entry& entry) {
+  if (text_variable(entry.key)) return std::nullopt;
+  if (entry.key.empty() || entry.key.find_first_of(std::string_view("=\0", 2)) != std::string::npos) {
+    return "invalid variable name";
+  }
+  if (entry.value.find('\0') != std::string::npos) return "invalid variable value";
+  if (setenv(entry.key.c_str(), entry.value.c_str(), 1) != 0) return os_error_text(errno);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> load(std::string_view file_name) {
+  Result<std::string> path = find_upward(file_name);
+  if (!path) return path.error();
+  Result<std::string> content = read_file_bytes(path.value());
+  if (!content) return content.error();
+  return read_entries(content.value(), text_variable, set_if_unset);
+}
 
 }  // namespace ostrel::dotenv

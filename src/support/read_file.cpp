@@ -27,7 +27,7 @@ bool is_valid_utf8(std::string_view text) {
   return true;
 }
 
-Result<std::string> read_text_file(const std::string& path) {
+Result<std::string> read_file_bytes(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Error{os_error_text(errno)};
   std::string content;
@@ -44,7 +44,12 @@ Result<std::string> read_text_file(const std::string& path) {
     content.append(buffer, static_cast<size_t>(n));
   }
   ::close(fd);
-  if (!is_valid_utf8(content)) return Error{"stream did not contain valid UTF-8"};
+  return content;
+}
+
+Result<std::string> read_text_file(const std::string& path) {
+  auto content = read_file_bytes(path);
+  if (content && !is_valid_utf8(content.value())) return Error{kInvalidUtf8};
   return content;
 }
 

@@ -9,6 +9,12 @@ namespace ostrel {
 // "No such file or directory (os error 2)" style text for an errno value.
 std::string os_error_text(int error_number);
 
+// The error text for bytes that are not UTF-8 where text is required.
+inline constexpr char kInvalidUtf8[] = "stream did not contain valid UTF-8";
+
+// The file's bytes, or an OS error text.
+Result<std::string> read_file_bytes(const std::string& path);
+
 // The file's contents, or an OS error text, or "stream did not contain valid UTF-8".
 Result<std::string> read_text_file(const std::string& path);
 

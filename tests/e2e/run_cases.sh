@@ -20,10 +20,13 @@ run_case() {
   done < "$dir/args"
   (
     cd "$dir" || exit 99
-    # A clean environment, so that no variable of the caller steers the program.
-    exec env -i PATH="$PATH" HOME="$dir" STDIN_FILE="$STDIN_FILE" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-      bash -c 'if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi; exec "$0" "$@" <"$STDIN_FILE" >actual.out 2>actual.err' \
-      "$ostrel" "${args[@]}"
+    # A clean environment, so that no variable of the caller steers the program. Standard input
+    # is redirected here, outside it; setup.sh may still replace or close it. setup.sh may also
+    # change directory, so the outputs are written by absolute path.
+    exec env -i PATH="$PATH" HOME="$dir" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+      bash -c 'case_dir=$PWD; if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi
+        exec "$0" "$@" >"$case_dir/actual.out" 2>"$case_dir/actual.err"' \
+      "$ostrel" "${args[@]}" <"$STDIN_FILE"
   )
   local status=$?
   local expected_status=0

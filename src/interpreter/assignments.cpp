@@ -1,0 +1,109 @@
+// Assignments. `x = x + e`, `x += e` and `x = append(x, e)` extend the target's value in place
+// when the variable is its only holder: the binding lets go of the value for the change and
+// takes it back after, so a loop that builds a list or a string costs amortised constant time
+// per step. When anything else still holds the value (a closure, another variable, the list a
+// loop walks) the change copies it first, exactly as the plain path would.
+#include "interpreter/builtins.hpp"
+#include "interpreter/evaluator.hpp"
+#include "interpreter/operators.hpp"
+
+namespace ostrel {
+namespace {
+
+using K = Value::Kind;
+
+bool is_builtin(const Value& value, std::string_view name) {
+  return value.is(K::BuiltinFn) && value.as_string() == name;
+}
+
+}  // namespace
+
+bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
+  if (node.in_place == code::InPlace::Add) {
+    const auto& sum = code::as<code::Binary>(*node.value);
+    Value current, addend;
+    if (!evaluate(*sum.left, current) || !evaluate(*sum.right, addend)) return false;
+    return assign_sum(*node.target, std::move(current), addend, out);
+  }
+  if (node.in_place == code::InPlace::Append) return assign_appended(node, out);
+  Value value;
+  if (!evaluate(*node.value, value)) return false;
+  if (!node.target) return fail("invalid assignment target");
+  environment_.assign(*node.target, std::move(value));
+  out = Value();
+  return true;
+}
+
+bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value& out) {
+  Value current, operand;
+  if (!evaluate(*node.current, current) || !evaluate(*node.value, operand)) return false;
+  if (node.target && node.op == ast::BinaryOperator::Add) return assign_sum(*node.target, std::move(current), operand, out);
+  Value result;
+  if (!take(binary_operation(node.op, current, operand), result)) return false;
+  if (!node.target) return fail("invalid compound assignment target");
+  environment_.assign(*node.target, std::move(result));
+  out = Value();
+  return true;
+}
+
+// Stores current + addend into the target, in place for two strings or two lists.
+bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Value& out) {
+  out = Value();
+  if (current.is(K::String) && addend.is(K::String)) {
+    auto append_text = [&](Value& text) { text.string_mut() += addend.as_string(); };
+    if (change_in_place(target, current, append_text)) return true;
+  } else if (current.is(K::List) && addend.is(K::List)) {
+    auto append_items = [&](Value& list) {
+      const ValueList& extra = addend.as_list();
+      ValueList& items = list.list_mut();
+      items.insert(items.end(), extra.begin(), extra.end());
+    };
+    if (change_in_place(target, current, append_items)) return true;
+  }
+  Value sum;
+  if (!take(binary_operation(ast::BinaryOperator::Add, current, addend), sum)) return false;
+  environment_.assign(target, std::move(sum));
+  return true;
+}
+
+// `x = append(x, item)` while `append` is still the builtin.
+bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
+  const auto& call = code::as<code::Call>(*node.value);
+  Value callee;
+  if (!evaluate(*call.callee, callee)) return false;
+  if (!is_builtin(callee, kBuiltinNames[static_cast<int>(Builtin::Append)])) {
+    Value value;
+    if (!call_with(callee, call.arguments, value)) return false;
+    environment_.assign(*node.target, std::move(value));
+    out = Value();
+    return true;
+  }
+  Value list, item;
+  if (!evaluate(*call.arguments[0], list) || !evaluate(*call.arguments[1], item)) return false;
+  if (!list.is(K::List)) return fail("append() first argument must be a list");
+  out = Value();
+  auto push = [&](Value& target) { target.list_mut().push_back(item); };
+  if (change_in_place(*node.target, list, push)) return true;
+  push(list);
+  environment_.assign(*node.target, std::move(list));
+  return true;
+}
+
+// Applies `change` to `current` and stores it in the target's binding, provided that binding
+// still holds exactly this value; otherwise changes nothing and returns false.
+template <class Change>
+bool Evaluator::change_in_place(Symbol target, Value& current, Change change) {
+  Value* binding = environment_.binding_for_update(target);
+  if (!binding || binding->payload() != current.payload()) return false;
+  *binding = Value();
+  try {
+    change(current);
+  } catch (...) {
+    *binding = std::move(current);
+    throw;
+  }
+  *binding = std::move(current);
+  return true;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,224 @@
+#include "interpreter/builtins.hpp"
+
+#include <fmt/format.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+#include "interpreter/evaluator.hpp"
+#include "interpreter/limits.hpp"
+#include "interpreter/operators.hpp"
+#include "interpreter/truth.hpp"
+
+namespace ostrel {
+namespace {
+
+using K = Value::Kind;
+
+Result<Value> print(const ValueList& arguments, OutputSink& output) {
+  std::string line;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (i > 0) line += ' ';
+    arguments[i].display_to(line);
+  }
+  output.write_line(line);
+  return Value();
+}
+
+Result<Value> length(const ValueList& arguments) {
+  const Value* v = arguments.empty() ? nullptr : &arguments[0];
+  if (v && v->is(K::String)) return Value::integer(static_cast<int64_t>(v->as_string().size()));
+  if (v && v->is(K::List)) return Value::integer(static_cast<int64_t>(v->as_list().size()));
+  if (v && v->is(K::Dict)) return Value::integer(static_cast<int64_t>(v->as_dict().size()));
+  return Error{"len() requires a list, string, or dict"};
+}
+
+// How many values start, start + step, ... lie before end, counted without overflow.
+uint64_t range_count(int64_t start, int64_t end, int64_t step) {
+  if (step > 0 ? start >= end : start <= end) return 0;
+  uint64_t distance = step > 0 ? static_cast<uint64_t>(end) - static_cast<uint64_t>(start)
+                               : static_cast<uint64_t>(start) - static_cast<uint64_t>(end);
+  uint64_t stride = step > 0 ? static_cast<uint64_t>(step) : uint64_t{0} - static_cast<uint64_t>(step);
+  return (distance - 1) / stride + 1;
+}
+
+Result<Value> range(const ValueList& arguments) {
+  if (arguments.empty() || arguments.size() > 3) return Error{"range() takes 1-3 arguments"};
+  for (const Value& argument : arguments)
+    if (!argument.is(K::Int)) return Error{"range() requires integer arguments"};
+  int64_t start = arguments.size() == 1 ? 0 : arguments[0].as_int();
+  int64_t end = arguments.size() == 1 ? arguments[0].as_int() : arguments[1].as_int();
+  int64_t step = arguments.size() == 3 ? arguments[2].as_int() : 1;
+  if (step == 0) return Error{"range() step cannot be zero"};
+  uint64_t count = range_count(start, end, step);
+  if (!fits_in_memory(count, sizeof(Value))) return Error{kOutOfMemory};
+  ValueList items;
+  items.reserve(count);
+  int64_t next = start;
+  for (uint64_t i = 0; i < count; ++i, next = wrapping_add(next, step)) items.push_back(Value::integer(next));
+  return Value::list(std::move(items));
+}
+
+// Truncates toward zero, saturating at the limits; NaN gives 0.
+int64_t float_to_int(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 9223372036854775808.0) return INT64_MAX;
+  if (value <= -9223372036854775808.0) return INT64_MIN;
+  return static_cast<int64_t>(value);
+}
+
+// An optional sign and one or more decimal digits, within 64 bits.
+std::optional<int64_t> parse_int(const std::string& text) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return std::nullopt;
+  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  uint64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    uint64_t digit = static_cast<uint64_t>(text[i] - '0');
+    if (magnitude > (limit - digit) / 10) return std::nullopt;
+    magnitude = magnitude * 10 + digit;
+  }
+  return static_cast<int64_t>(negative ? uint64_t{0} - magnitude : magnitude);
+}
+
+Result<Value> to_int(const ValueList& arguments) {
+  const Value* v = arguments.empty() ? nullptr : &arguments[0];
+  if (v && v->is(K::Int)) return *v;
+  if (v && v->is(K::Float)) return Value::integer(float_to_int(v->as_float()));
+  if (v && v->is(K::Bool)) return Value::integer(v->as_bool() ? 1 : 0);
+  if (v && v->is(K::String)) {
+    if (std::optional<int64_t> n = parse_int(v->as_string())) return Value::integer(*n);
+    return Error{fmt::format("cannot convert '{}' to int", v->as_string())};
+  }
+  return Error{"int() requires a numeric or string argument"};
+}
+
+bool equals_ignoring_case(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != lower[i]) return false;
+  return true;
+}
+
+size_t skip_digits(std::string_view text, size_t i) {
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  return i;
+}
+
+// Digits with an optional point (a digit on at least one side) and an optional exponent, or
+// one of the words inf, infinity and nan in any case; an optional sign before either.
+bool is_float_text(std::string_view text) {
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+  if (equals_ignoring_case(text, "inf") || equals_ignoring_case(text, "infinity") ||
+      equals_ignoring_case(text, "nan"))
+    return true;
+  size_t i = skip_digits(text, 0);
+  size_t digits = i;
+  if (i < text.size() && text[i] == '.') {
+    size_t after = skip_digits(text, i + 1);
+    digits += after - (i + 1);
+    i = after;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t after = skip_digits(text, i);
+    if (after == i) return false;
+    i = after;
+  }
+  return i == text.size();
+}
+
+Result<Value> to_float(const ValueList& arguments) {
+  const Value* v = arguments.empty() ? nullptr : &arguments[0];
+  if (v && v->is(K::Int)) return Value::floating(static_cast<double>(v->as_int()));
+  if (v && v->is(K::Float)) return *v;
+  if (v && v->is(K::String)) {
+    const std::string& text = v->as_string();
+    // strtod rounds correctly and gives inf or 0 for values beyond the range of a double.
+    if (is_float_text(text)) return Value::floating(std::strtod(text.c_str(), nullptr));
+    return Error{fmt::format("cannot convert '{}' to float", text)};
+  }
+  return Error{"float() requires a numeric or string argument"};
+}
+
+Result<Value> map(const ValueList& arguments, Evaluator& evaluator) {
+  if (arguments.size() != 2) return Error{"map() takes 2 arguments (function, list)"};
+  if (!arguments[1].is(K::List)) return Error{"map() second argument must be a list"};
+  ValueList results;
+  results.reserve(arguments[1].as_list().size());
+  ValueList argument(1);
+  for (const Value& element : arguments[1].as_list()) {
+    argument[0] = element;
+    Result<Value> result = evaluator.call_value(arguments[0], argument);
+    if (!result) return std::move(result).take_error();
+    results.push_back(std::move(result).value());
+  }
+  return Value::list(std::move(results));
+}
+
+Result<Value> filter(const ValueList& arguments, Evaluator& evaluator) {
+  if (arguments.size() != 2) return Error{"filter() takes 2 arguments (function, list)"};
+  if (!arguments[1].is(K::List)) return Error{"filter() second argument must be a list"};
+  ValueList kept;
+  ValueList argument(1);
+  for (const Value& element : arguments[1].as_list()) {
+    argument[0] = element;
+    Result<Value> result = evaluator.call_value(arguments[0], argument);
+    if (!result) return std::move(result).take_error();
+    if (is_true(result.value())) kept.push_back(element);
+  }
+  return Value::list(std::move(kept));
+}
+
+Result<Value> sum(const ValueList& arguments) {
+  if (arguments.empty() || !arguments[0].is(K::List)) return Error{"sum() requires a list argument"};
+  Value total = Value::integer(0);
+  for (const Value& element : arguments[0].as_list()) {
+    Result<Value> next = binary_operation(ast::BinaryOperator::Add, total, element);
+    if (!next) return next;
+    total = std::move(next).value();
+  }
+  return total;
+}
+
+Result<Value> append(const ValueList& arguments) {
+  if (arguments.size() != 2) return Error{"append() takes 2 arguments (list, item)"};
+  if (!arguments[0].is(K::List)) return Error{"append() first argument must be a list"};
+  Value list = arguments[0];
+  list.list_mut().push_back(arguments[1]);
+  return list;
+}
+
+}  // namespace
+
+std::optional<Builtin> builtin_named(std::string_view name) {
+  for (size_t i = 0; i < kBuiltinNames.size(); ++i)
+    if (name == kBuiltinNames[i]) return static_cast<Builtin>(i);
+  return std::nullopt;
+}
+
+Result<Value> call_builtin(Builtin builtin, const ValueList& arguments, Evaluator& evaluator) {
+  switch (builtin) {
+    case Builtin::Print:
+    case Builtin::Println: return print(arguments, evaluator.output());
+    case Builtin::Len: return length(arguments);
+    case Builtin::Range: return range(arguments);
+    case Builtin::Str: return Value::string(arguments.empty() ? std::string() : arguments[0].display());
+    case Builtin::Int: return to_int(arguments);
+    case Builtin::Float: return to_float(arguments);
+    case Builtin::Type: return Value::string(arguments.empty() ? "None" : arguments[0].type_name());
+    case Builtin::Map: return map(arguments, evaluator);
+    case Builtin::Filter: return filter(arguments, evaluator);
+    case Builtin::Sum: return sum(arguments);
+    case Builtin::Append: return append(arguments);
+  }
+  return Value();
+}
+
+}  // namespace ostrel

@@ -1,0 +1,47 @@
+#include "interpreter/environment.hpp"
+
+namespace ostrel {
+
+void Environment::define(Symbol name, Value value) {
+  if (scopes_.empty()) return;
+  scopes_.back().writable().define(name, std::move(value));
+}
+
+void Environment::assign(Symbol name, Value value) {
+  if (Value* slot = binding_for_update(name)) *slot = std::move(value);
+  else define(name, std::move(value));
+}
+
+const Value* Environment::lookup(Symbol name) const {
+  for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
+    if (!*it) continue;
+    if (const Value* found = (*it)->find(name)) return found;
+  }
+  return nullptr;
+}
+
+Value* Environment::binding_for_update(Symbol name) {
+  for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
+    if (*it && (*it)->find(name)) return it->writable().find(name);
+  }
+  return nullptr;
+}
+
+Environment Environment::snapshot() const {
+  Environment copy;
+  copy.scopes_.reserve(scopes_.size());
+  for (const ScopeRef& scope : scopes_)
+    if (scope) copy.scopes_.push_back(scope);
+  return copy;
+}
+
+Environment Environment::with_top(ScopeRef top) const {
+  Environment extended;
+  // Room for the blocks the call opens, so that they do not reallocate.
+  extended.scopes_.reserve(scopes_.size() + 4);
+  extended.scopes_ = scopes_;
+  extended.scopes_.push_back(std::move(top));
+  return extended;
+}
+
+}  // namespace ostrel

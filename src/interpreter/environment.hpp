@@ -1,0 +1,53 @@
+#pragma once
+// The stack of scopes in force, global scope first. Scopes are shared with the closures of the
+// function values made while they were in force; a shared scope is copied before it is written,
+// so a closure never sees later changes and a call never changes its caller's variables.
+#include <vector>
+
+#include "interpreter/scope.hpp"
+
+namespace ostrel {
+
+class Environment {
+ public:
+  // A new scope on top; it takes no memory until something is bound in it.
+  void push_scope() { scopes_.emplace_back(); }
+  void push_scope(ScopeRef scope) { scopes_.push_back(std::move(scope)); }
+  void pop_scope() {
+    if (!scopes_.empty()) scopes_.pop_back();
+  }
+  size_t depth() const { return scopes_.size(); }
+
+  // Binds the name in the innermost scope (shadowing outer bindings of it).
+  void define(Symbol name, Value value);
+  // Replaces the nearest binding of the name, or binds it in the innermost scope.
+  void assign(Symbol name, Value value);
+  // The nearest binding's value, or null.
+  const Value* lookup(Symbol name) const;
+  // The nearest binding's value for changing in place (its scope unshared first), or null.
+  Value* binding_for_update(Symbol name);
+
+  // The environment a function made now closes over: the scopes in force, shared.
+  Environment snapshot() const;
+  // These scopes, shared, with `top` above them: the environment of a call.
+  Environment with_top(ScopeRef top) const;
+
+  const std::vector<ScopeRef>& scopes() const { return scopes_; }
+
+ private:
+  std::vector<ScopeRef> scopes_;
+};
+
+// Pushes a scope for as long as it lives, so that every exit, errors included, pops it.
+class ScopeGuard {
+ public:
+  explicit ScopeGuard(Environment& environment) : environment_(environment) { environment_.push_scope(); }
+  ~ScopeGuard() { environment_.pop_scope(); }
+  ScopeGuard(const ScopeGuard&) = delete;
+  ScopeGuard& operator=(const ScopeGuard&) = delete;
+
+ private:
+  Environment& environment_;
+};
+
+}  // namespace ostrel

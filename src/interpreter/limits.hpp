@@ -1,0 +1,18 @@
+#pragma once
+// Where programs meet the machine's limits: memory for one result and nesting of calls. Beyond
+// them a program ends with a runtime error instead of an abort or a crash.
+#include <cstddef>
+
+namespace ostrel {
+
+inline constexpr const char* kOutOfMemory = "out of memory";
+inline constexpr const char* kTooDeep = "maximum recursion depth exceeded";
+
+// Nested user-function calls allowed at once.
+inline constexpr size_t kMaxCallDepth = 100000;
+
+// Whether `count` items of `item_bytes` each could be held in this machine's memory; results
+// larger than that are refused before anything is allocated.
+bool fits_in_memory(size_t count, size_t item_bytes);
+
+}  // namespace ostrel

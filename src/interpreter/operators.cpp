@@ -1,0 +1,162 @@
+#include "interpreter/operators.hpp"
+
+#include <fmt/format.h>
+
+#include <cmath>
+
+#include "interpreter/limits.hpp"
+#include "interpreter/truth.hpp"
+
+namespace ostrel {
+namespace {
+
+using K = Value::Kind;
+using Op = ast::BinaryOperator;
+
+bool is_number(const Value& v) { return v.is(K::Int) || v.is(K::Float); }
+double as_double(const Value& v) { return v.is(K::Int) ? static_cast<double>(v.as_int()) : v.as_float(); }
+
+Error shows_both(const char* format, const Value& left, const Value& right) {
+  return Error{fmt::format(fmt::runtime(format), left.display(), right.display())};
+}
+Error not_numeric(const Value& left, const Value& right) {
+  return shows_both("arithmetic requires numeric operands, got {} and {}", left, right);
+}
+
+Result<Value> repeat(const std::string& text, int64_t count) {
+  if (count <= 0 || text.empty()) return Value::string("");
+  if (!fits_in_memory(static_cast<uint64_t>(count), text.size())) return Error{kOutOfMemory};
+  std::string out;
+  out.reserve(text.size() * static_cast<size_t>(count));
+  for (int64_t i = 0; i < count; ++i) out += text;
+  return Value::string(std::move(out));
+}
+
+Result<Value> add(const Value& left, const Value& right) {
+  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
+  if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
+  if (left.is(K::String) && right.is(K::String)) return Value::string(left.as_string() + right.as_string());
+  if (left.is(K::List) && right.is(K::List)) {
+    ValueList items;
+    items.reserve(left.as_list().size() + right.as_list().size());
+    items.insert(items.end(), left.as_list().begin(), left.as_list().end());
+    items.insert(items.end(), right.as_list().begin(), right.as_list().end());
+    return Value::list(std::move(items));
+  }
+  return shows_both("cannot add {} and {}", left, right);
+}
+
+Result<Value> subtract(const Value& left, const Value& right) {
+  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_sub(left.as_int(), right.as_int()));
+  if (is_number(left) && is_number(right)) return Value::floating(as_double(left) - as_double(right));
+  return not_numeric(left, right);
+}
+
+Result<Value> multiply(const Value& left, const Value& right) {
+  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_mul(left.as_int(), right.as_int()));
+  if (is_number(left) && is_number(right)) return Value::floating(as_double(left) * as_double(right));
+  if (left.is(K::String) && right.is(K::Int)) return repeat(left.as_string(), right.as_int());
+  if (left.is(K::Int) && right.is(K::String)) return repeat(right.as_string(), left.as_int());
+  return not_numeric(left, right);
+}
+
+Result<Value> divide(const Value& left, const Value& right) {
+  if (!is_number(left)) return not_numeric(left, right);
+  if (right.is(K::Int) && right.as_int() == 0) return Error{"division by zero"};
+  if (!is_number(right)) return not_numeric(left, right);
+  return Value::floating(as_double(left) / as_double(right));
+}
+
+// The one quotient that does not fit, the minimum divided by -1, wraps around to the minimum.
+Result<Value> integer_divide(const Value& left, const Value& right) {
+  if (!left.is(K::Int) || !right.is(K::Int)) return Error{"integer division requires integers"};
+  int64_t a = left.as_int(), b = right.as_int();
+  if (b == 0) return Error{"division by zero"};
+  if (b == -1) return Value::integer(wrapping_sub(0, a));
+  return Value::integer(a / b);
+}
+
+// The remainder has the sign of the left operand; anything modulo -1 is 0.
+Result<Value> modulo(const Value& left, const Value& right) {
+  if (!left.is(K::Int) || !right.is(K::Int)) return Error{"modulo requires integers"};
+  int64_t a = left.as_int(), b = right.as_int();
+  if (b == 0) return Error{"modulo by zero"};
+  if (b == -1) return Value::integer(0);
+  return Value::integer(a % b);
+}
+
+// The exponent counts as its low 32 bits read unsigned, so 2 ** -1 is 0 (the squarings wrap).
+int64_t integer_power(int64_t base, int64_t exponent) {
+  uint64_t result = 1;
+  uint64_t factor = static_cast<uint64_t>(base);
+  for (uint32_t e = static_cast<uint32_t>(static_cast<uint64_t>(exponent)); e != 0; e >>= 1) {
+    if (e & 1) result *= factor;
+    factor *= factor;
+  }
+  return static_cast<int64_t>(result);
+}
+
+Result<Value> power(const Value& left, const Value& right) {
+  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(integer_power(left.as_int(), right.as_int()));
+  if (is_number(left) && is_number(right)) return Value::floating(std::pow(as_double(left), as_double(right)));
+  return Error{"power requires numeric operands"};
+}
+
+// -1, 0 or 1; numbers involving NaN count as equal.
+template <class T>
+int three_way(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+Result<Value> compare(Op op, const Value& left, const Value& right) {
+  int order;
+  if (left.is(K::Int) && right.is(K::Int)) order = three_way(left.as_int(), right.as_int());
+  else if (is_number(left) && is_number(right)) order = three_way(as_double(left), as_double(right));
+  else if (left.is(K::String) && right.is(K::String)) order = three_way(left.as_string().compare(right.as_string()), 0);
+  else return shows_both("cannot compare {} and {}", left, right);
+  switch (op) {
+    case Op::Lt: return Value::boolean(order < 0);
+    case Op::Lte: return Value::boolean(order <= 0);
+    case Op::Gt: return Value::boolean(order > 0);
+    default: return Value::boolean(order >= 0);
+  }
+}
+
+}  // namespace
+
+Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right) {
+  switch (op) {
+    case Op::Add: return add(left, right);
+    case Op::Sub: return subtract(left, right);
+    case Op::Mul: return multiply(left, right);
+    case Op::Div: return divide(left, right);
+    case Op::IntDiv: return integer_divide(left, right);
+    case Op::Mod: return modulo(left, right);
+    case Op::Pow: return power(left, right);
+    case Op::Eq: return Value::boolean(left.equals(right));
+    case Op::Neq: return Value::boolean(!left.equals(right));
+    case Op::Lt:
+    case Op::Lte:
+    case Op::Gt:
+    case Op::Gte: return compare(op, left, right);
+    case Op::And: return Value::boolean(is_true(left) && is_true(right));
+    case Op::Or: return Value::boolean(is_true(left) || is_true(right));
+  }
+  return Value();
+}
+
+Result<Value> unary_operation(ast::UnaryOperator op, const Value& operand) {
+  switch (op) {
+    case ast::UnaryOperator::Neg:
+      if (operand.is(K::Int)) return Value::integer(wrapping_sub(0, operand.as_int()));
+      if (operand.is(K::Float)) return Value::floating(-operand.as_float());
+      return Error{"cannot negate non-numeric value"};
+    case ast::UnaryOperator::Pos: return operand;
+    case ast::UnaryOperator::Not:
+      if (operand.is(K::Bool)) return Value::boolean(!operand.as_bool());
+      return Error{"cannot apply 'not' to non-boolean value"};
+  }
+  return operand;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,16 @@
+#pragma once
+// Whether a value fits the pattern of a match arm, and what the arm binds if it does.
+#include <utility>
+#include <vector>
+
+#include "interpreter/code.hpp"
+
+namespace ostrel {
+
+using Bindings = std::vector<std::pair<Symbol, Value>>;
+
+// On a match appends the pattern's bindings in order (a name may appear twice; the later one
+// wins when they are bound) and returns true; otherwise leaves `bindings` as it was.
+bool match_pattern(const code::Pattern& pattern, const Value& value, Bindings& bindings);
+
+}  // namespace ostrel

@@ -1,0 +1,122 @@
+// The process environment, which every program started afterwards inherits.
+#include <cerrno>
+#include <cstdlib>
+
+#include <fmt/core.h>
+
+#include "stdlib/module.hpp"
+#include "support/dotenv.hpp"
+#include "support/read_file.hpp"
+
+extern char** environ;
+
+namespace ostrel::stdlib {
+namespace {
+
+// The platform cannot hold such a name: it would be cut at the NUL or split at the '='.
+bool is_valid_name(const std::string& name) {
+  return !name.empty() && name.find_first_of(std::string_view("=\0", 2)) == std::string::npos;
+}
+
+bool is_valid_value(const std::string& value) { return value.find('\0') == std::string::npos; }
+
+// A value that is not valid UTF-8 counts as unset, like one under a name that cannot exist.
+std::optional<std::string> variable(const std::string& name) {
+  if (!is_valid_name(name)) return std::nullopt;
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr || !is_valid_utf8(value)) return std::nullopt;
+  return std::string(value);
+}
+
+// "env.set(\"NAME\"): text", with the variable or file name as the script gave it.
+Error call_error(const Arguments& arguments, const std::string& name, std::string_view text) {
+  return Error{fmt::format("{}(\"{}\"): {}", arguments.function_name(), name, text)};
+}
+
+Result<Value> get(const Arguments& arguments, OutputSink&) {
+  Result<std::string> name = arguments.text(1);
+  if (!name) return std::move(name).take_error();
+  std::optional<std::string> value = variable(*name);
+  return value ? Value::string(std::move(*value)) : Value::none();
+}
+
+Result<Value> get_or(const Arguments& arguments, OutputSink&) {
+  Result<std::string> name = arguments.text(1);
+  if (!name) return std::move(name).take_error();
+  Result<std::string> fallback = arguments.text(2);
+  if (!fallback) return std::move(fallback).take_error();
+  return Value::string(variable(*name).value_or(std::move(fallback).value()));
+}
+
+Result<Value> set(const Arguments& arguments, OutputSink&) {
+  Result<std::string> name = arguments.text(1);
+  if (!name) return std::move(name).take_error();
+  Result<std::string> value = arguments.text(2);
+  if (!value) return std::move(value).take_error();
+  if (!is_valid_name(*name)) return call_error(arguments, *name, "invalid variable name");
+  if (!is_valid_value(*value)) return call_error(arguments, *name, "invalid variable value");
+  if (::setenv(name->c_str(), value->c_str(), 1) != 0) return call_error(arguments, *name, os_error_text(errno));
+  return Value::boolean(true);
+}
+
+Result<Value> remove(const Arguments& arguments, OutputSink&) {
+  Result<std::string> name = arguments.text(1);
+  if (!name) return std::move(name).take_error();
+  if (!is_valid_name(*name)) return call_error(arguments, *name, "invalid variable name");
+  ::unsetenv(name->c_str());
+  return Value::boolean(true);
+}
+
+Result<Value> exists(const Arguments& arguments, OutputSink&) {
+  Result<std::string> name = arguments.text(1);
+  if (!name) return std::move(name).take_error();
+  return Value::boolean(variable(*name).has_value());
+}
+
+// In the environment's own order. An entry whose name or value is not UTF-8 is left out: a
+// script could not hold it as text.
+Result<Value> list(const Arguments& arguments, OutputSink&) {
+  if (auto refusal = arguments.refuse_any()) return std::move(*refusal);
+  ValuePairs pairs;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    std::string_view text = *entry;
+    size_t equals = text.find('=', 1);  // a name may itself begin with '='
+    if (equals == std::string_view::npos) continue;
+    std::string_view name = text.substr(0, equals);
+    std::string_view value = text.substr(equals + 1);
+    if (!is_valid_utf8(name) || !is_valid_utf8(value)) continue;
+    pairs.emplace_back(Value::string(std::string(name)), Value::string(std::string(value)));
+  }
+  return Value::dict(std::move(pairs));
+}
+
+Result<Value> load(const Arguments& arguments, OutputSink&) {
+  std::string file_name = ".env";
+  if (arguments.count() > 0) {
+    Result<std::string> given = arguments.text(1);
+    if (!given) return std::move(given).take_error();
+    file_name = std::move(given).value();
+  }
+  if (std::optional<std::string> failure = dotenv::load(file_name)) {
+    return call_error(arguments, file_name, *failure);
+  }
+  return Value::boolean(true);
+}
+
+}  // namespace
+
+const Module& env_module() {
+  static const Module module{"env",
+                             {
+                                 {"get", get},
+                                 {"get_or", get_or},
+                                 {"set", set},
+                                 {"remove", remove},
+                                 {"exists", exists},
+                                 {"list", list},
+                                 {"load", load},
+                             }};
+  return module;
+}
+
+}  // namespace ostrel::stdlib

@@ -1,0 +1,21 @@
+// Repository packages through pacman; changes go through sudo, queries do not.
+#include "stdlib/command_member.hpp"
+
+namespace ostrel::stdlib {
+
+const Module& pacman_module() {
+  static const Module module{
+      "pacman",
+      {
+          {"install", command_member(Operand::PackageName, "sudo", {"pacman", "-S", "--noconfirm"})},
+          {"remove", command_member(Operand::PackageName, "sudo", {"pacman", "-R", "--noconfirm"})},
+          {"update", command_member(Operand::None, "sudo", {"pacman", "-Syu", "--noconfirm"})},
+          {"search", command_member(Operand::Text, "pacman", {"-Ss"})},
+          {"list", command_member(Operand::None, "pacman", {"-Q"})},
+          {"info", command_member(Operand::PackageName, "pacman", {"-Qi"})},
+          {"clean", command_member(Operand::None, "sudo", {"pacman", "-Scc", "--noconfirm"})},
+      }};
+  return module;
+}
+
+}  // namespace ostrel::stdlib

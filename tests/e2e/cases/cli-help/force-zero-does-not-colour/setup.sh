@@ -1,0 +1,1 @@
+export CLICOLOR_FORCE=0 TERM=xterm CLICOLOR=1

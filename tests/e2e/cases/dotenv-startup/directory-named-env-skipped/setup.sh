@@ -1,0 +1,1 @@
+mkdir -p sub/.env && cd sub

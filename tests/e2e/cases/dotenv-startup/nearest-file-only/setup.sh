@@ -1,0 +1,1 @@
+mkdir sub && printf "OTHER=1\n" > sub/.env && cd sub

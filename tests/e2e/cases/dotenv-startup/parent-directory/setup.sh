@@ -1,0 +1,1 @@
+mkdir -p sub/deeper && cd sub/deeper

@@ -1,0 +1,1 @@
+printf 'caf\351' >latin1.txt

@@ -1,0 +1,111 @@
+#include "interpreter/builtins.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "interpreter/interpreter.hpp"
+
+using ostrel::Value;
+using ostrel::ValueList;
+
+namespace {
+
+const int64_t kMin = std::numeric_limits<int64_t>::min();
+const int64_t kMax = std::numeric_limits<int64_t>::max();
+
+Value I(int64_t v) { return Value::integer(v); }
+
+class Builtins : public ::testing::Test {
+ protected:
+  // The display form of the result, or "error: " and the message.
+  std::string call(const char* name, ValueList arguments) {
+    auto result = interpreter.call_value(Value::builtin(name), arguments);
+    return result ? result->display() : "error: " + result.error();
+  }
+  ostrel::Interpreter interpreter{std::make_unique<ostrel::CaptureSink>()};
+};
+
+}  // namespace
+
+TEST_F(Builtins, RangeStopsAtTheLimitsWithoutWrapping) {
+  EXPECT_EQ(call("range", {I(kMax - 2), I(kMax)}), "[9223372036854775805, 9223372036854775806]");
+  EXPECT_EQ(call("range", {I(kMin + 1), I(kMin), I(-1)}), "[-9223372036854775807]");
+  EXPECT_EQ(call("range", {I(0), I(kMax), I(kMax / 2)}), "[0, 4611686018427387903, 9223372036854775806]");
+  EXPECT_EQ(call("range", {I(kMax), I(kMin), I(kMin)}), "[9223372036854775807, -1]");
+  EXPECT_EQ(call("range", {I(5), I(0), I(-2)}), "[5, 3, 1]");
+  EXPECT_EQ(call("range", {I(5), I(2)}), "[]");
+}
+
+TEST_F(Builtins, RangeChecksArgumentsInOrder) {
+  EXPECT_EQ(call("range", {}), "error: range() takes 1-3 arguments");
+  EXPECT_EQ(call("range", {I(1), I(2), I(3), I(4)}), "error: range() takes 1-3 arguments");
+  EXPECT_EQ(call("range", {Value::floating(1.0)}), "error: range() requires integer arguments");
+  EXPECT_EQ(call("range", {I(0), I(5), I(0)}), "error: range() step cannot be zero");
+  EXPECT_EQ(call("range", {I(kMin), I(kMax)}), "error: out of memory");
+}
+
+TEST_F(Builtins, IntSaturatesFloatsAndReadsStrictDecimalText) {
+  EXPECT_EQ(call("int", {Value::floating(-3.9)}), "-3");
+  EXPECT_EQ(call("int", {Value::floating(1e300)}), std::to_string(kMax));
+  EXPECT_EQ(call("int", {Value::floating(-1e300)}), std::to_string(kMin));
+  EXPECT_EQ(call("int", {Value::floating(9223372036854775808.0)}), std::to_string(kMax));
+  EXPECT_EQ(call("int", {Value::floating(std::nan(""))}), "0");
+  EXPECT_EQ(call("int", {Value::floating(-INFINITY)}), std::to_string(kMin));
+  EXPECT_EQ(call("int", {Value::string("+7")}), "7");
+  EXPECT_EQ(call("int", {Value::string("-9223372036854775808")}), std::to_string(kMin));
+  EXPECT_EQ(call("int", {Value::string("9223372036854775808")}), "error: cannot convert '9223372036854775808' to int");
+  EXPECT_EQ(call("int", {Value::string(" 42")}), "error: cannot convert ' 42' to int");
+  EXPECT_EQ(call("int", {Value::string("-")}), "error: cannot convert '-' to int");
+  EXPECT_EQ(call("int", {Value::string("1_000")}), "error: cannot convert '1_000' to int");
+  EXPECT_EQ(call("int", {}), "error: int() requires a numeric or string argument");
+}
+
+TEST_F(Builtins, FloatReadsDecimalTextAndTheSpecialWords) {
+  EXPECT_EQ(call("float", {Value::string("1e3")}), "1000");
+  EXPECT_EQ(call("float", {Value::string(".5")}), "0.5");
+  EXPECT_EQ(call("float", {Value::string("5.")}), "5");
+  EXPECT_EQ(call("float", {Value::string("-InFinity")}), "-inf");
+  EXPECT_EQ(call("float", {Value::string("NAN")}), "NaN");
+  EXPECT_EQ(call("float", {Value::string("1e999")}), "inf");
+  EXPECT_EQ(call("float", {Value::string("1e-999")}), "0");
+  for (const char* bad : {"", ".", "e5", "1e", "1e+", "0x10", " 1", "1 ", "in", "nan(1)"}) {
+    EXPECT_EQ(call("float", {Value::string(bad)}), std::string("error: cannot convert '") + bad + "' to float");
+  }
+  EXPECT_EQ(call("float", {Value::boolean(true)}), "error: float() requires a numeric or string argument");
+}
+
+TEST_F(Builtins, PrintWritesOneLineThroughTheSink) {
+  EXPECT_EQ(call("print", {I(1), Value::string("a"), Value::list({I(2), I(3)})}), "None");
+  EXPECT_EQ(call("println", {}), "None");
+  ASSERT_EQ(interpreter.output().line_count(), 2u);
+  EXPECT_EQ(interpreter.output().lines()[0], "1 a [2, 3]");
+  EXPECT_EQ(interpreter.output().lines()[1], "");
+}
+
+TEST_F(Builtins, MapAndFilterCallAnyCallee) {
+  Value len = Value::builtin("len");
+  EXPECT_EQ(call("map", {len, Value::list({Value::string("ab"), Value::string("c")})}), "[2, 1]");
+  EXPECT_EQ(call("map", {I(5), Value::list({})}), "[]");
+  EXPECT_EQ(call("map", {I(5), Value::list({I(1)})}), "error: cannot call non-function: 5");
+  EXPECT_EQ(call("map", {len}), "error: map() takes 2 arguments (function, list)");
+  EXPECT_EQ(call("filter", {len, Value::tuple({})}), "error: filter() second argument must be a list");
+  EXPECT_EQ(call("filter", {Value::builtin("type"), Value::list({I(1), I(2)})}), "[1, 2]");
+  EXPECT_EQ(call("map", {len, Value::list({I(1)})}), "error: len() requires a list, string, or dict");
+}
+
+TEST_F(Builtins, OtherNamesGoToTheSystemLibrary) {
+  EXPECT_EQ(call("no.such", {}), "error: unknown builtin: no.such");
+}
+
+TEST_F(Builtins, SumAndAppend) {
+  EXPECT_EQ(call("sum", {Value::list({I(1), Value::floating(2.5)})}), "3.5");
+  EXPECT_EQ(call("sum", {Value::list({I(1), Value::string("a")})}), "error: cannot add 1 and a");
+  EXPECT_EQ(call("sum", {Value::tuple({})}), "error: sum() requires a list argument");
+  Value xs = Value::list({I(1)});
+  EXPECT_EQ(call("append", {xs, I(2)}), "[1, 2]");
+  EXPECT_EQ(xs.display(), "[1]");
+  EXPECT_EQ(call("append", {xs}), "error: append() takes 2 arguments (list, item)");
+  EXPECT_EQ(call("append", {I(1), I(2)}), "error: append() first argument must be a list");
+}

@@ -1,0 +1,75 @@
+#include "interpreter/environment.hpp"
+
+#include <gtest/gtest.h>
+
+using ostrel::Environment;
+using ostrel::Value;
+
+namespace {
+
+std::string shown(const Environment& environment, ostrel::Symbol name) {
+  const Value* value = environment.lookup(name);
+  return value ? value->display() : "unbound";
+}
+
+Environment with_global(std::initializer_list<std::pair<ostrel::Symbol, int64_t>> bindings) {
+  Environment environment;
+  environment.push_scope();
+  for (auto [name, value] : bindings) environment.define(name, Value::integer(value));
+  return environment;
+}
+
+}  // namespace
+
+TEST(Environment, DefineShadowsAndAssignUpdatesTheNearestBinding) {
+  Environment environment = with_global({{1, 10}});
+  environment.push_scope();
+  environment.assign(1, Value::integer(11));  // reaches the global binding
+  environment.define(1, Value::integer(20));  // shadows it
+  EXPECT_EQ(shown(environment, 1), "20");
+  environment.assign(2, Value::integer(5));  // unbound: lands in the innermost scope
+  environment.pop_scope();
+  EXPECT_EQ(shown(environment, 1), "11");
+  EXPECT_EQ(shown(environment, 2), "unbound");
+}
+
+TEST(Environment, SnapshotsNeverSeeLaterWritesInEitherDirection) {
+  Environment environment = with_global({{1, 1}});
+  Environment closure = environment.snapshot();
+  environment.assign(1, Value::integer(2));
+  environment.define(3, Value::integer(3));
+  EXPECT_EQ(shown(closure, 1), "1");
+  EXPECT_EQ(shown(closure, 3), "unbound");
+  Environment call = closure.with_top(ostrel::ScopeRef());
+  call.assign(1, Value::integer(99));
+  EXPECT_EQ(shown(closure, 1), "1");
+  EXPECT_EQ(shown(environment, 1), "2");
+  EXPECT_EQ(shown(call, 1), "99");
+}
+
+TEST(Environment, EmptyScopesTakeNoPartAndAnEmptyEnvironmentIgnoresWrites) {
+  Environment environment = with_global({{1, 1}});
+  environment.push_scope();
+  environment.push_scope();
+  EXPECT_EQ(environment.snapshot().depth(), 1u);
+  Environment empty;
+  empty.define(1, Value::integer(1));
+  empty.assign(2, Value::integer(2));
+  empty.pop_scope();
+  EXPECT_EQ(empty.depth(), 0u);
+  EXPECT_EQ(shown(empty, 1), "unbound");
+}
+
+TEST(Scope, LargeScopesFindEveryNameAndKeepTheirOrder) {
+  Environment environment;
+  environment.push_scope();
+  for (ostrel::Symbol name = 0; name < 1000; ++name) environment.define(name * 7, Value::integer(name));
+  environment.define(7 * 500, Value::integer(-1));
+  for (ostrel::Symbol name = 0; name < 1000; ++name) {
+    ASSERT_EQ(shown(environment, name * 7), name == 500 ? "-1" : std::to_string(name));
+    ASSERT_EQ(shown(environment, name * 7 + 1), "unbound");
+  }
+  const auto& bindings = environment.scopes().front()->bindings();
+  ASSERT_EQ(bindings.size(), 1000u);
+  EXPECT_EQ(bindings[3].name, 21u);
+}

@@ -1,0 +1,119 @@
+#include "interpreter/interpreter.hpp"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "support/big_stack.hpp"
+#include "syntax_builders.hpp"
+
+using namespace build;
+using ostrel::Value;
+
+namespace {
+
+class Programs : public ::testing::Test {
+ protected:
+  // The display form of the program's value, or "error: " and the message.
+  std::string run(const Stmt& program) {
+    auto result = interpreter.run_program(program);
+    return result ? result->display() : "error: " + result.error();
+  }
+  std::set<std::string> variables() const {
+    std::set<std::string> names;
+    interpreter.for_each_binding([&](std::string_view name, const Value&) { names.emplace(name); });
+    return names;
+  }
+  ostrel::Interpreter interpreter{std::make_unique<ostrel::CaptureSink>()};
+};
+
+ExprPtr add(ExprPtr l, ExprPtr r) { return binary(Op::Add, std::move(l), std::move(r)); }
+
+// def count(n) = if n == 0: 0 else: 1 + count(n - 1)
+Stmt counting_function() {
+  return def("count", {"n"},
+             if_else(binary(Op::Eq, name("n"), integer(0)), integer(0),
+                     add(integer(1), call("count", binary(Op::Sub, name("n"), integer(1))))));
+}
+
+}  // namespace
+
+TEST_F(Programs, FunctionValuesOutliveTheTreeTheyCameFrom) {
+  auto first = program(def("add", {"a", "b"}, add(name("a"), name("b"))),
+                       var("twice", lambda({"x"}, binary(Op::Mul, name("x"), integer(2)))));
+  EXPECT_EQ(run(*first), "None");
+  first.reset();
+  EXPECT_EQ(run(*program(expression(call("add", call("twice", integer(2)), integer(1))))), "5");
+}
+
+TEST_F(Programs, ScopesOpenedByFailingConstructsAreClosed) {
+  std::set<std::string> before = variables();
+  // for i in [1]: { var inner = 1; i + "x" }
+  EXPECT_EQ(run(*program(expression(for_loop(
+                "i", list(integer(1)), block(var("inner", integer(1)), expression(add(name("i"), text("x")))))))),
+            "error: cannot add 1 and x");
+  EXPECT_EQ(variables(), before);
+  auto failing_call = program(def("f", {"p"}, block(var("local", integer(1)), expression(call("len", name("p"))))),
+                              expression(call("f", integer(3))));
+  EXPECT_EQ(run(*failing_call), "error: len() requires a list, string, or dict");
+  before.insert("f");
+  EXPECT_EQ(variables(), before);
+}
+
+TEST_F(Programs, ReturnAtTheTopLevelEndsTheProgram) {
+  EXPECT_EQ(run(*program(ret(integer(1)), expression(call("print", text("never"))))), "1");
+  EXPECT_TRUE(interpreter.output().is_empty());
+  EXPECT_EQ(run(*program(ret(), expression(integer(2)))), "None");
+}
+
+TEST_F(Programs, AStatementOtherThanAModuleRunsOnce) {
+  EXPECT_EQ(run(ret(integer(7))), "7");
+  EXPECT_EQ(run(expression(call("undefined"))), "error: undefined variable: undefined");
+}
+
+TEST_F(Programs, InPlaceUpdatesNeverReachOtherHolders) {
+  auto p = program(var("xs", list(integer(1))), var("ys", name("xs")),
+                   expression(assign(name("xs"), call("append", name("xs"), integer(2)))),
+                   var("f", lambda({}, name("xs"))), expression(compound(Op::Add, name("xs"), list(integer(3)))),
+                   var("s", text("a")), var("t", name("s")), expression(compound(Op::Add, name("s"), name("s"))),
+                   expression(assign(name("s"), add(name("s"), text("c")))),
+                   expression(list(name("xs"), name("ys"), call("f"), name("s"), name("t"))));
+  EXPECT_EQ(run(*p), "[[1, 2, 3], [1], [1, 2], aac, a]");
+}
+
+TEST_F(Programs, LoopsWalkTheListTheyStartedWith) {
+  auto p = program(var("xs", list(integer(1), integer(2))),
+                   expression(for_loop("x", name("xs"), assign(name("xs"), call("append", name("xs"), name("x"))))),
+                   expression(name("xs")));
+  EXPECT_EQ(run(*p), "[1, 2, 1, 2]");
+}
+
+TEST_F(Programs, AppendReboundByTheProgramIsCalledAsWritten) {
+  auto p = program(var("append", lambda({"l", "x"}, name("x"))), var("zs", list()),
+                   expression(assign(name("zs"), call("append", name("zs"), integer(9)))), expression(name("zs")));
+  EXPECT_EQ(run(*p), "9");
+  auto missing = program(expression(assign(name("nothing"), call("append", name("nothing"), integer(1)))));
+  EXPECT_EQ(run(*missing), "error: undefined variable: nothing");
+}
+
+TEST_F(Programs, DeeplyNestedExpressionsFailCleanly) {
+  ExprPtr nested = integer(1);
+  for (int i = 0; i < 1000000; ++i) nested = unary(UnaryOperator::Neg, std::move(nested));
+  EXPECT_EQ(run(*program(expression(call("print", text("first"))), expression(std::move(nested)))),
+            "error: maximum recursion depth exceeded");
+  EXPECT_EQ(interpreter.output().line_count(), 1u);
+}
+
+TEST(Recursion, TenThousandNestedCallsWorkAndRunawayRecursionIsStopped) {
+  ostrel::run_on_big_stack([] {
+    ostrel::Interpreter interpreter(std::make_unique<ostrel::CaptureSink>());
+    auto result = interpreter.run_program(*program(counting_function(), expression(call("count", integer(10000)))));
+    EXPECT_TRUE(result && result->display() == "10000");
+    // def forever(n) = 1 + forever(n + 1)
+    auto runaway = program(def("forever", {"n"}, add(integer(1), call("forever", add(name("n"), integer(1))))),
+                           expression(call("forever", integer(0))));
+    result = interpreter.run_program(*runaway);
+    EXPECT_TRUE(!result && result.error() == "maximum recursion depth exceeded");
+    return 0;
+  });
+}
