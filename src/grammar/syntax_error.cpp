@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "support/utf8_scan.hpp"
+#include "support/lossy_utf8.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel::grammar {
 namespace {
@@ -25,11 +26,8 @@ struct SourceLine {
   std::size_t column;     // characters before the position, plus one
 };
 
-// One character of possibly malformed text: its length in bytes (a stray byte counts as one).
-std::size_t character_length(std::string_view text) {
-  std::size_t length = utf8_character_length(text);
-  return length == 0 ? 1 : length;
-}
+// The length in bytes of the character that starts `text` (a malformed byte counts as one).
+std::size_t character_length(std::string_view text) { return decode_utf8(text).length; }
 
 SourceLine line_at(std::string_view source, std::size_t position) {
   std::size_t start = 0;
@@ -48,13 +46,10 @@ SourceLine line_at(std::string_view source, std::size_t position) {
 // Line breaks become visible symbols and malformed bytes the replacement character.
 std::string visible(std::string_view line) {
   std::string shown;
-  for (std::size_t at = 0; at < line.size();) {
-    std::size_t length = utf8_character_length(line.substr(at));
-    if (line[at] == '\r') shown += "\u240D";
-    else if (line[at] == '\n') shown += "\u240A";
-    else if (length == 0) shown += "\uFFFD";
-    else shown += line.substr(at, length);
-    at += length == 0 ? 1 : length;
+  for (char c : lossy_utf8(line)) {
+    if (c == '\r') shown += "\u240D";
+    else if (c == '\n') shown += "\u240A";
+    else shown += c;
   }
   return shown;
 }
