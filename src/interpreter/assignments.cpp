@@ -29,7 +29,7 @@ bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
   Value value;
   if (!evaluate(*node.value, value)) return false;
   if (!node.target) return fail("invalid assignment target");
-  environment_.assign(*node.target, std::move(value));
+  environment_->assign(*node.target, std::move(value));
   out = Value();
   return true;
 }
@@ -41,7 +41,7 @@ bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value
   Value result;
   if (!take(binary_operation(node.op, current, operand), result)) return false;
   if (!node.target) return fail("invalid compound assignment target");
-  environment_.assign(*node.target, std::move(result));
+  environment_->assign(*node.target, std::move(result));
   out = Value();
   return true;
 }
@@ -50,7 +50,7 @@ bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value
 bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Value& out) {
   out = Value();
   if (current.is(K::Int) && addend.is(K::Int)) {  // counters: the most frequent case
-    environment_.assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
+    environment_->assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
     return true;
   }
   if (current.is(K::String) && addend.is(K::String)) {
@@ -66,7 +66,7 @@ bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Va
   }
   Value sum;
   if (!take(binary_operation(ast::BinaryOperator::Add, current, addend), sum)) return false;
-  environment_.assign(target, std::move(sum));
+  environment_->assign(target, std::move(sum));
   return true;
 }
 
@@ -78,7 +78,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   if (!is_builtin(callee, kBuiltinNames[static_cast<int>(Builtin::Append)])) {
     Value value;
     if (!call_with(callee, call.arguments, value)) return false;
-    environment_.assign(*node.target, std::move(value));
+    environment_->assign(*node.target, std::move(value));
     out = Value();
     return true;
   }
@@ -89,7 +89,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   auto push = [&](Value& target) { target.list_mut().push_back(item); };
   if (change_in_place(*node.target, list, push)) return true;
   push(list);
-  environment_.assign(*node.target, std::move(list));
+  environment_->assign(*node.target, std::move(list));
   return true;
 }
 
@@ -97,7 +97,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
 // still holds exactly this value; otherwise changes nothing and returns false.
 template <class Change>
 bool Evaluator::change_in_place(Symbol target, Value& current, Change change) {
-  Value* binding = environment_.binding_for_update(target);
+  Value* binding = environment_->binding_for_update(target);
   if (!binding || binding->payload() != current.payload()) return false;
   *binding = Value();
   try {

@@ -11,15 +11,17 @@
 namespace ostrel {
 
 // Puts a callee's environment in place of the caller's for the duration of a call, and the
-// caller's back on every way out.
+// caller's back on every way out; the callee's scopes are let go then.
 class CallFrame {
  public:
-  CallFrame(Evaluator& evaluator, Environment& callee) : evaluator_(evaluator), callee_(callee) {
-    std::swap(evaluator_.environment_, callee_);
+  CallFrame(Evaluator& evaluator, Environment& callee)
+      : evaluator_(evaluator), callee_(callee), caller_(evaluator.environment_) {
+    evaluator_.environment_ = &callee_;
     ++evaluator_.call_depth_;
   }
   ~CallFrame() {
-    std::swap(evaluator_.environment_, callee_);
+    evaluator_.environment_ = caller_;
+    callee_.clear();
     --evaluator_.call_depth_;
   }
   CallFrame(const CallFrame&) = delete;
@@ -28,6 +30,7 @@ class CallFrame {
  private:
   Evaluator& evaluator_;
   Environment& callee_;
+  Environment* caller_;
 };
 
 bool Evaluator::evaluate_call(const code::Call& node, Value& out) {
@@ -102,13 +105,17 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
 bool Evaluator::run_body(const Value& callee, ScopeRef frame, Value& out) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
   const FunctionObject& function = function_of(callee);
-  Environment environment = function.closure.with_top(std::move(frame));
+  // One environment per call depth, kept for the next call at that depth so that its storage is
+  // reused (a deque, so that deeper calls adding one do not move this one).
+  if (call_environments_.size() == call_depth_) call_environments_.emplace_back();
+  Environment& environment = call_environments_[call_depth_];
+  environment.rebuild(function.closure, std::move(frame));
   CallFrame call(*this, environment);
   return evaluate(*function.code->body, out);
 }
 
 Value Evaluator::function_value(const std::shared_ptr<const code::FunctionCode>& code) {
-  return Value::function(new FunctionObject(code, environment_.snapshot()));
+  return Value::function(new FunctionObject(code, environment_->snapshot()));
 }
 
 }  // namespace ostrel

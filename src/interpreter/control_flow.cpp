@@ -21,11 +21,11 @@ bool Evaluator::evaluate_for(const code::For& node, Value& out) {
   Value iterable;
   if (!evaluate(*node.iterable, iterable)) return false;
   if (!iterable.is(Value::Kind::List)) return fail("for loop requires iterable (list)");
-  ScopeGuard loop_scope(environment_);
+  ScopeGuard loop_scope(*environment_);
   Value last;
   // `iterable` holds the list, so the loop walks it unchanged whatever the body assigns.
   for (const Value& element : iterable.as_list()) {
-    environment_.define(node.variable, element);
+    environment_->define(node.variable, element);
     if (!evaluate(*node.body, last)) return false;
   }
   out = std::move(last);
@@ -51,8 +51,8 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
   for (const code::Arm& arm : node.arms) {
     bindings.clear();
     if (!match_pattern(arm.pattern, scrutinee, bindings)) continue;
-    ScopeGuard arm_scope(environment_);
-    for (auto& [name, value] : bindings) environment_.define(name, std::move(value));
+    ScopeGuard arm_scope(*environment_);
+    for (auto& [name, value] : bindings) environment_->define(name, std::move(value));
     if (arm.guard) {
       Value test;
       if (!evaluate(*arm.guard, test)) return false;
@@ -67,11 +67,11 @@ bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& o
   Value iterable;
   if (!evaluate(*node.iterable, iterable)) return false;
   if (!iterable.is(Value::Kind::List)) return fail("list comprehension requires iterable");
-  ScopeGuard comprehension_scope(environment_);
+  ScopeGuard comprehension_scope(*environment_);
   ValueList results;
   if (!node.condition) results.reserve(iterable.as_list().size());
   for (const Value& element : iterable.as_list()) {
-    environment_.define(node.variable, element);
+    environment_->define(node.variable, element);
     if (node.condition) {
       Value test;
       if (!evaluate(*node.condition, test)) return false;
@@ -87,7 +87,7 @@ bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& o
 
 // A `return` ends the block, which takes the returned value as its own.
 bool Evaluator::evaluate_block(const code::Block& node, Value& out) {
-  ScopeGuard block_scope(environment_);
+  ScopeGuard block_scope(*environment_);
   Value current;
   for (const code::Stmt& statement : node.statements) {
     Flow flow = execute(statement, current);

@@ -12,14 +12,6 @@ void Environment::assign(Symbol name, Value value) {
   else define(name, std::move(value));
 }
 
-const Value* Environment::lookup(Symbol name) const {
-  for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
-    if (!*it) continue;
-    if (const Value* found = (*it)->find(name)) return found;
-  }
-  return nullptr;
-}
-
 Value* Environment::binding_for_update(Symbol name) {
   for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
     if (*it && (*it)->find(name)) return it->writable().find(name);
@@ -35,13 +27,9 @@ Environment Environment::snapshot() const {
   return copy;
 }
 
-Environment Environment::with_top(ScopeRef top) const {
-  Environment extended;
-  // Room for the blocks the call opens, so that they do not reallocate.
-  extended.scopes_.reserve(scopes_.size() + 4);
-  extended.scopes_ = scopes_;
-  extended.scopes_.push_back(std::move(top));
-  return extended;
+void Environment::rebuild(const Environment& base, ScopeRef top) {
+  scopes_.assign(base.scopes_.begin(), base.scopes_.end());
+  scopes_.push_back(std::move(top));
 }
 
 }  // namespace ostrel

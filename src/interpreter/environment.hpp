@@ -22,15 +22,23 @@ class Environment {
   void define(Symbol name, Value value);
   // Replaces the nearest binding of the name, or binds it in the innermost scope.
   void assign(Symbol name, Value value);
-  // The nearest binding's value, or null.
-  const Value* lookup(Symbol name) const;
+  // The nearest binding's value, or null. Inline: reading a name is the commonest step of all.
+  const Value* lookup(Symbol name) const {
+    for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
+      if (!*it) continue;
+      if (const Value* found = (*it)->find(name)) return found;
+    }
+    return nullptr;
+  }
   // The nearest binding's value for changing in place (its scope unshared first), or null.
   Value* binding_for_update(Symbol name);
 
   // The environment a function made now closes over: the scopes in force, shared.
   Environment snapshot() const;
-  // These scopes, shared, with `top` above them: the environment of a call.
-  Environment with_top(ScopeRef top) const;
+  // Becomes the scopes of `base`, shared, with `top` above them (the environment of a call),
+  // reusing this environment's storage.
+  void rebuild(const Environment& base, ScopeRef top);
+  void clear() { scopes_.clear(); }
 
   const std::vector<ScopeRef>& scopes() const { return scopes_; }
 

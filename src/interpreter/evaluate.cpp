@@ -68,7 +68,7 @@ bool Evaluator::evaluate(const code::Expr& e, Value& out) {
 }
 
 bool Evaluator::evaluate_name(Symbol name, Value& out) {
-  const Value* value = environment_.lookup(name);
+  const Value* value = environment_->lookup(name);
   if (!value) return fail(fmt::format("undefined variable: {}", symbols_.name(name)));
   out = *value;
   return true;
@@ -103,10 +103,26 @@ bool Evaluator::evaluate_dict(const code::DictLiteral& node, Value& out) {
   return true;
 }
 
+// A constant or a bound name, read where it is held instead of copied; null for anything else.
+const Value* Evaluator::operand_in_place(const code::Expr& e) const {
+  if (e.kind == code::ExprKind::Constant) return &code::as<code::Constant>(e).value;
+  if (e.kind == code::ExprKind::Name) return environment_->lookup(code::as<code::Name>(e).symbol);
+  return nullptr;
+}
+
 bool Evaluator::evaluate_binary(const code::Binary& node, Value& out) {
   using Op = ast::BinaryOperator;
-  Value left, right;
-  if (!evaluate(*node.left, left) || !evaluate(*node.right, right)) return false;
+  // Reading both operands in place is safe only when neither can change what the other reads.
+  const Value* left_in_place = operand_in_place(*node.left);
+  const Value* right_in_place = left_in_place ? operand_in_place(*node.right) : nullptr;
+  Value left_value, right_value;
+  if (!right_in_place) {
+    if (!evaluate(*node.left, left_value) || !evaluate(*node.right, right_value)) return false;
+    left_in_place = &left_value;
+    right_in_place = &right_value;
+  }
+  const Value& left = *left_in_place;
+  const Value& right = *right_in_place;
   // Integer arithmetic and comparisons are by far the most frequent: spare them the general path.
   if (left.is(K::Int) && right.is(K::Int)) {
     int64_t a = left.as_int(), b = right.as_int();

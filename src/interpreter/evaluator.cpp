@@ -26,7 +26,7 @@ Result<Value> with_memory_errors_reported(Run run) {
 
 }  // namespace
 
-Evaluator::Evaluator(OutputSink& output) : environment_(global_environment(symbols_)), output_(output) {}
+Evaluator::Evaluator(OutputSink& output) : top_level_(global_environment(symbols_)), output_(output) {}
 
 Result<Value> Evaluator::run_program(const ast::Stmt& program) {
   stack_ = StackGuard();
@@ -75,12 +75,12 @@ Evaluator::Flow Evaluator::execute(const code::Stmt& statement, Value& out) {
     case Kind::Declare: {
       Value value;
       if (!evaluate(*statement.expr, value)) return Flow::Error;
-      environment_.define(statement.name, std::move(value));
+      environment_->define(statement.name, std::move(value));
       out = Value();
       return Flow::Normal;
     }
     case Kind::Function:
-      environment_.define(statement.name, function_value(statement.function));
+      environment_->define(statement.name, function_value(statement.function));
       out = Value();
       return Flow::Normal;
     case Kind::Evaluate: return evaluate(*statement.expr, out) ? Flow::Normal : Flow::Error;
@@ -97,7 +97,7 @@ Evaluator::Flow Evaluator::execute(const code::Stmt& statement, Value& out) {
 }
 
 void Evaluator::for_each_binding(const std::function<void(std::string_view, const Value&)>& visit) const {
-  for (const ScopeRef& scope : environment_.scopes()) {
+  for (const ScopeRef& scope : environment_->scopes()) {
     if (!scope) continue;
     for (const Binding& binding : scope->bindings()) visit(symbols_.name(binding.name), binding.value);
   }

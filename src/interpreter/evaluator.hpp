@@ -4,6 +4,7 @@
 //
 // Internally every evaluation returns true with its value in `out`, or false with the message in
 // error_; results are only wrapped into Result at the public edges.
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@ namespace ostrel {
 class Evaluator {
  public:
   explicit Evaluator(OutputSink& output);
+  Evaluator(const Evaluator&) = delete;
+  Evaluator& operator=(const Evaluator&) = delete;
 
   Result<Value> run_program(const ast::Stmt& program);
   Result<Value> call_value(const Value& callee, const ValueList& arguments);
@@ -41,6 +44,7 @@ class Evaluator {
   bool evaluate_elements(const code::Elements& node, Value& out);
   bool evaluate_dict(const code::DictLiteral& node, Value& out);
   bool evaluate_binary(const code::Binary& node, Value& out);
+  const Value* operand_in_place(const code::Expr& e) const;
   bool evaluate_unary(const code::Unary& node, Value& out);
   bool evaluate_index(const code::Index& node, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);
@@ -78,10 +82,12 @@ class Evaluator {
   bool take(Result<Value>&& result, Value& out);
 
   SymbolTable symbols_;
-  Environment environment_;
+  Environment top_level_;  // the global scope and the scopes opened outside of any call
+  Environment* environment_ = &top_level_;  // in force: top_level_ or a call's environment
   OutputSink& output_;
   StackGuard stack_;
   size_t call_depth_ = 0;
+  std::deque<Environment> call_environments_;
   std::string error_;
 };
 

@@ -2,13 +2,7 @@
 
 namespace ostrel {
 
-void Scope::define(Symbol name, Value value) {
-  if (Value* existing = find(name)) {
-    *existing = std::move(value);
-    return;
-  }
-  bindings_.push_back({name, std::move(value)});
-  if (bindings_.size() <= kLinearLimit) return;
+void Scope::index_last_binding() {
   // Keep the table at most half full.
   if (bindings_.size() * 2 > index_.size()) rebuild_index();
   else add_to_index(bindings_.size() - 1);
@@ -28,9 +22,39 @@ void Scope::rebuild_index() {
   for (size_t i = 0; i < bindings_.size(); ++i) add_to_index(i);
 }
 
-Scope& ScopeRef::writable() {
+namespace {
+
+struct SparePool {
+  std::vector<Scope*> scopes;
+  ~SparePool() {
+    for (Scope* scope : scopes) delete scope;
+  }
+};
+thread_local SparePool spare;
+constexpr size_t kSpareLimit = 64;
+
+}  // namespace
+
+void Scope::dispose() {
+  if (index_.empty() && spare.scopes.size() < kSpareLimit) {
+    bindings_.clear();
+    refs = 1;
+    spare.scopes.push_back(this);
+    return;
+  }
+  delete this;
+}
+
+Scope* Scope::make() {
+  if (spare.scopes.empty()) return new Scope;
+  Scope* scope = spare.scopes.back();
+  spare.scopes.pop_back();
+  return scope;
+}
+
+Scope& ScopeRef::make_writable() {
   if (!scope_) {
-    scope_ = new Scope;
+    scope_ = Scope::make();
   } else if (scope_->is_shared()) {
     Scope* copy = static_cast<Scope*>(scope_->clone());
     release(scope_);

@@ -25,12 +25,22 @@ class Scope final : public HeapObject {
     return at < 0 ? nullptr : &bindings_[at].value;
   }
   // Binds the name, replacing this scope's own binding of it if there is one.
-  void define(Symbol name, Value value);
+  void define(Symbol name, Value value) {
+    if (Value* existing = find(name)) {
+      *existing = std::move(value);
+      return;
+    }
+    bindings_.push_back({name, std::move(value)});
+    if (bindings_.size() > kLinearLimit) index_last_binding();
+  }
   void reserve(size_t bindings) { bindings_.reserve(bindings); }
   // In the order the names were first bound.
   const std::vector<Binding>& bindings() const { return bindings_; }
   bool is_shared() const { return refs > 1; }
   HeapObject* clone() const override { return new Scope(*this); }
+  // Small scopes are kept for reuse: a call makes and drops one each time.
+  void dispose() override;
+  static Scope* make();
 
  private:
   static constexpr size_t kLinearLimit = 8;  // small scopes are scanned, larger ones hashed
@@ -48,6 +58,7 @@ class Scope final : public HeapObject {
       if (bindings_[entry - 1].name == name) return static_cast<int>(entry - 1);
     }
   }
+  void index_last_binding();
   void add_to_index(size_t position);
   void rebuild_index();
 
@@ -59,7 +70,7 @@ class Scope final : public HeapObject {
 class ScopeRef {
  public:
   ScopeRef() = default;
-  static ScopeRef fresh() { return ScopeRef(new Scope); }
+  static ScopeRef fresh() { return ScopeRef(Scope::make()); }
   ScopeRef(const ScopeRef& other) : scope_(other.scope_) {
     if (scope_) ++scope_->refs;
   }
@@ -76,10 +87,14 @@ class ScopeRef {
   const Scope* get() const { return scope_; }
   const Scope* operator->() const { return scope_; }
   // The scope for writing: created when still empty, copied first when shared.
-  Scope& writable();
+  Scope& writable() {
+    if (scope_ && !scope_->is_shared()) return *scope_;
+    return make_writable();
+  }
 
  private:
   explicit ScopeRef(Scope* scope) : scope_(scope) {}
+  Scope& make_writable();
   Scope* scope_ = nullptr;
 };
 

@@ -36,19 +36,18 @@ thread_local bool releasing = false;
 
 }  // namespace
 
-void release(HeapObject* object) {
-  if (--object->refs != 0) return;
+void free_payload(HeapObject* object) {
   if (releasing) {
     pending_releases().push_back(object);
     return;
   }
   releasing = true;
-  delete object;
+  object->dispose();
   auto& pending = pending_releases();
   while (!pending.empty()) {
     HeapObject* next = pending.back();
     pending.pop_back();
-    delete next;
+    next->dispose();
   }
   releasing = false;
 }

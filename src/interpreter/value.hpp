@@ -21,10 +21,17 @@ struct HeapObject {
   HeapObject& operator=(const HeapObject&) = delete;
   virtual ~HeapObject() = default;
   virtual HeapObject* clone() const = 0;
+  // Called when the last reference goes.
+  virtual void dispose() { delete this; }
 };
 
-// Drops one reference; payloads are freed without recursion, so deeply nested values are safe.
-void release(HeapObject* object);
+// Frees a payload whose last reference went; without recursion, so deeply nested values are safe.
+void free_payload(HeapObject* object);
+
+// Drops one reference.
+inline void release(HeapObject* object) {
+  if (--object->refs == 0) free_payload(object);
+}
 
 using ValueList = std::vector<Value>;
 using ValuePairs = std::vector<std::pair<Value, Value>>;
@@ -36,7 +43,7 @@ class Value {
   Value() : kind_(Kind::None), int_(0) {}
   static Value integer(int64_t v) { Value r(Kind::Int); r.int_ = v; return r; }
   static Value floating(double v) { Value r(Kind::Float); r.float_ = v; return r; }
-  static Value boolean(bool v) { Value r(Kind::Bool); r.bool_ = v; return r; }
+  static Value boolean(bool v) { Value r(Kind::Bool); r.int_ = v; return r; }
   static Value none() { return Value(); }
   static Value string(std::string text);
   static Value builtin(std::string name);
@@ -74,7 +81,7 @@ class Value {
 
   int64_t as_int() const { return int_; }
   double as_float() const { return float_; }
-  bool as_bool() const { return bool_; }
+  bool as_bool() const { return int_ != 0; }
   const std::string& as_string() const;    // String and BuiltinFn
   const ValueList& as_list() const;        // List and Tuple
   const ValuePairs& as_dict() const;
@@ -105,9 +112,8 @@ class Value {
 
   Kind kind_;
   union {
-    int64_t int_;
+    int64_t int_;  // also a Bool, as 0 or 1: written whole, it can be copied whole at once
     double float_;
-    bool bool_;
     HeapObject* heap_;
   };
 };

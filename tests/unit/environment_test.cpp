@@ -40,11 +40,36 @@ TEST(Environment, SnapshotsNeverSeeLaterWritesInEitherDirection) {
   environment.define(3, Value::integer(3));
   EXPECT_EQ(shown(closure, 1), "1");
   EXPECT_EQ(shown(closure, 3), "unbound");
-  Environment call = closure.with_top(ostrel::ScopeRef());
+  Environment call;
+  call.rebuild(closure, ostrel::ScopeRef());
   call.assign(1, Value::integer(99));
   EXPECT_EQ(shown(closure, 1), "1");
   EXPECT_EQ(shown(environment, 1), "2");
   EXPECT_EQ(shown(call, 1), "99");
+}
+
+TEST(Environment, AReusedCallEnvironmentHoldsOnlyItsNewScopes) {
+  Environment first = with_global({{1, 1}});
+  first.push_scope();
+  first.define(2, Value::integer(2));
+  Environment call;
+  call.rebuild(first, ostrel::ScopeRef::fresh());
+  call.clear();
+  call.rebuild(with_global({{3, 3}}), ostrel::ScopeRef());
+  EXPECT_EQ(call.depth(), 2u);
+  EXPECT_EQ(shown(call, 1), "unbound");
+  EXPECT_EQ(shown(call, 2), "unbound");
+  EXPECT_EQ(shown(call, 3), "3");
+}
+
+TEST(Scope, AScopeMadeAfterOthersWentStartsEmpty) {
+  for (int round = 0; round < 100; ++round) {
+    ostrel::ScopeRef scope = ostrel::ScopeRef::fresh();
+    ASSERT_TRUE(scope->bindings().empty());
+    ASSERT_EQ(scope->find(1), nullptr);
+    scope.writable().define(1, Value::string("kept until the scope goes"));
+    scope.writable().define(static_cast<ostrel::Symbol>(round + 2), Value::list({Value::integer(round)}));
+  }
 }
 
 TEST(Environment, EmptyScopesTakeNoPartAndAnEmptyEnvironmentIgnoresWrites) {
