@@ -1,40 +1,22 @@
 #include "interpreter/evaluator.hpp"
 
-#include <new>
-#include <stdexcept>
-
 #include "interpreter/compiler.hpp"
 #include "interpreter/global_environment.hpp"
 #include "interpreter/limits.hpp"
 
 namespace ostrel {
 
-namespace {
-
-// Running out of memory is the one exception; here it becomes a runtime error. The guards on the
-// way out have already closed the scopes and put the caller's environment back.
-template <class Run>
-Result<Value> with_memory_errors_reported(Run run) {
-  try {
-    return run();
-  } catch (const std::bad_alloc&) {
-    return Error{kOutOfMemory};
-  } catch (const std::length_error&) {
-    return Error{kOutOfMemory};
-  }
-}
-
-}  // namespace
-
 Evaluator::Evaluator(OutputSink& output) : top_level_(global_environment(symbols_)), output_(output) {}
 
+// Running out of memory becomes a runtime error; the guards on the way out have already closed
+// the scopes and put the caller's environment back.
 Result<Value> Evaluator::run_program(const ast::Stmt& program) {
   stack_ = StackGuard();
-  return with_memory_errors_reported([&] { return run_statements(program); });
+  return reporting_memory_errors([&] { return run_statements(program); });
 }
 
 Result<Value> Evaluator::call_value(const Value& callee, const ValueList& arguments) {
-  return with_memory_errors_reported([&]() -> Result<Value> {
+  return reporting_memory_errors([&]() -> Result<Value> {
     Value out;
     if (!apply(callee, arguments, out)) return Error{error_};
     return out;

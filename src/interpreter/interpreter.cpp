@@ -1,8 +1,13 @@
 #include "interpreter/interpreter.hpp"
 
 #include "interpreter/evaluator.hpp"
+#include "interpreter/limits.hpp"
 
 namespace ostrel {
+
+Result<std::string> display_form(const Value& value) {
+  return reporting_memory_errors([&]() -> Result<std::string> { return value.display(); });
+}
 
 Interpreter::Interpreter(std::unique_ptr<OutputSink> output)
     : output_(std::move(output)), evaluator_(std::make_unique<Evaluator>(*output_)) {}

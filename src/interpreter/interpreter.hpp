@@ -7,6 +7,7 @@
 // `run_program` call stay for the next one.
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "ast/ast.hpp"
@@ -17,6 +18,10 @@
 namespace ostrel {
 
 class Evaluator;
+
+// The display form of a value, or the error "out of memory" when it is too large to be held
+// (a list built as [d, d] from itself forty times is small, but displays as 2^40 elements).
+Result<std::string> display_form(const Value& value);
 
 class Interpreter {
  public:

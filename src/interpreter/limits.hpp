@@ -2,6 +2,10 @@
 // Where programs meet the machine's limits: memory for one result and nesting of calls. Beyond
 // them a program ends with a runtime error instead of an abort or a crash.
 #include <cstddef>
+#include <new>
+#include <stdexcept>
+
+#include "support/result.hpp"
 
 namespace ostrel {
 
@@ -14,5 +18,18 @@ inline constexpr size_t kMaxCallDepth = 100000;
 // Whether `count` items of `item_bytes` each could be held in this machine's memory; results
 // larger than that are refused before anything is allocated.
 bool fits_in_memory(size_t count, size_t item_bytes);
+
+// Runs `run`, which yields a Result; running out of memory on the way (the one exception this
+// code lets happen) becomes the error "out of memory".
+template <class Run>
+auto reporting_memory_errors(Run run) -> decltype(run()) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    return Error{kOutOfMemory};
+  } catch (const std::length_error&) {
+    return Error{kOutOfMemory};
+  }
+}
 
 }  // namespace ostrel

@@ -8,6 +8,14 @@
 #include "parser/parse_program.hpp"
 
 namespace ostrel {
+namespace {
+
+int runtime_error(const std::string& message) {
+  fmt::print(stderr, "Runtime error: {}\n", message);
+  return 1;
+}
+
+}  // namespace
 
 int run_source(std::string_view source) {
   Result<ast::StmtPtr> program = parse_program(source);
@@ -17,14 +25,12 @@ int run_source(std::string_view source) {
   }
   Interpreter interpreter(std::make_unique<StdoutSink>());
   Result<Value> result = interpreter.run_program(*program.value());
-  if (!result) {
-    fmt::print(stderr, "Runtime error: {}\n", result.error());
-    return 1;
-  }
+  if (!result) return runtime_error(result.error());
   if (!result->is_none()) {
-    std::string text = result->display();
-    text += '\n';
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    Result<std::string> text = display_form(*result);
+    if (!text) return runtime_error(text.error());
+    std::fwrite(text->data(), 1, text->size(), stdout);
+    std::fputc('\n', stdout);
     std::fflush(stdout);
   }
   return 0;

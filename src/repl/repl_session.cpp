@@ -42,7 +42,9 @@ void ReplSession::execute_and_print(std::string_view source) {
   if (!result) {
     write_line("Runtime error: ", result.error());
   } else if (!result.value().is_none()) {
-    write_line("", result.value().display());
+    Result<std::string> text = display_form(result.value());
+    if (text) write_line("", *text);
+    else write_line("Runtime error: ", text.error());
   }
   flush_stdout();
 }

@@ -1,6 +1,9 @@
 #include "interpreter/interpreter.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -116,4 +119,25 @@ TEST(Recursion, TenThousandNestedCallsWorkAndRunawayRecursionIsStopped) {
     EXPECT_TRUE(!result && result.error() == "maximum recursion depth exceeded");
     return 0;
   });
+}
+
+TEST(DisplayForm, AValueTooLargeToDisplayIsAnOutOfMemoryError) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer needs more address space than the cap below leaves";
+#endif
+  Value doubled = Value::list({});
+  for (int i = 0; i < 40; ++i) doubled = Value::list({doubled, doubled});  // 2^40 elements shown
+  EXPECT_EQ(ostrel::display_form(Value::list({Value::integer(1)})).value(), "[1]");
+  // In a child process whose address space is capped, so that the machine's memory is spared.
+  pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    rlimit cap{rlim_t{1} << 28, rlim_t{1} << 28};
+    setrlimit(RLIMIT_AS, &cap);
+    auto shown = ostrel::display_form(doubled);
+    _exit(!shown && shown.error() == "out of memory" ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
