@@ -98,7 +98,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
 template <class Change>
 bool Evaluator::change_in_place(Symbol target, Value& current, Change change) {
   Value* binding = environment_->binding_for_update(target);
-  if (!binding || binding->payload() != current.payload()) return false;
+  if (!binding || !binding->is(current.kind()) || binding->payload() != current.payload()) return false;
   *binding = Value();
   try {
     change(current);

@@ -32,7 +32,6 @@ using ExprPtr = std::unique_ptr<Expr>;
 
 template <ExprKind K>
 struct Node : Expr {
-  static constexpr ExprKind kKind = K;
   Node() : Expr(K) {}
 };
 

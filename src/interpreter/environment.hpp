@@ -12,7 +12,6 @@ class Environment {
  public:
   // A new scope on top; it takes no memory until something is bound in it.
   void push_scope() { scopes_.emplace_back(); }
-  void push_scope(ScopeRef scope) { scopes_.push_back(std::move(scope)); }
   void pop_scope() {
     if (!scopes_.empty()) scopes_.pop_back();
   }

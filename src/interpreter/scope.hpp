@@ -84,7 +84,6 @@ class ScopeRef {
   }
 
   explicit operator bool() const { return scope_ != nullptr; }
-  const Scope* get() const { return scope_; }
   const Scope* operator->() const { return scope_; }
   // The scope for writing: created when still empty, copied first when shared.
   Scope& writable() {

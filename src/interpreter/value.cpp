@@ -74,7 +74,6 @@ HeapObject* Value::unshare() {
 
 std::string& Value::string_mut() { return static_cast<StringObject*>(unshare())->text; }
 ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items; }
-ValuePairs& Value::dict_mut() { return static_cast<DictObject*>(unshare())->pairs; }
 
 const char* Value::type_name() const {
   static const char* const names[] = {"Int",   "Float", "String",   "Bool",      "List",

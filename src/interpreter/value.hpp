@@ -90,7 +90,6 @@ class Value {
   // In-place access; a payload shared with other values is copied first.
   std::string& string_mut();
   ValueList& list_mut();
-  ValuePairs& dict_mut();
 
   // The display form users see ("[1, 2.5, a b]", "True", "<builtin:len>").
   std::string display() const;
