@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "interpreter/interpreter.hpp"
+#include "syntax_builders.hpp"
 
 using ostrel::Value;
 using ostrel::ValueList;
@@ -108,4 +109,24 @@ TEST_F(Builtins, SumAndAppend) {
   EXPECT_EQ(xs.display(), "[1]");
   EXPECT_EQ(call("append", {xs}), "error: append() takes 2 arguments (list, item)");
   EXPECT_EQ(call("append", {I(1), I(2)}), "error: append() first argument must be a list");
+}
+
+// `type` is a reserved word, so programs cannot reach this builtin by its name.
+TEST_F(Builtins, TypeNamesTheKindOfItsArgument) {
+  Value lambda = interpreter.run_program(*build::program(build::expression(build::lambda({}, build::integer(1)))))
+                     .value();
+  const std::pair<Value, const char*> kinds[] = {
+      {I(1), "Int"},
+      {Value::floating(1.5), "Float"},
+      {Value::string(""), "String"},
+      {Value::boolean(false), "Bool"},
+      {Value::list({}), "List"},
+      {Value::dict({}), "Dict"},
+      {Value::tuple({}), "Tuple"},
+      {lambda, "Function"},
+      {Value::builtin("print"), "BuiltinFn"},
+      {Value(), "None"},
+  };
+  for (const auto& [value, name] : kinds) EXPECT_EQ(call("type", {value, I(0)}), name);
+  EXPECT_EQ(call("type", {}), "None");
 }
