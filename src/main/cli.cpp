@@ -92,15 +92,6 @@ std::vector<const CLI::Option*> flags_of(const CLI::App& command) {
 
 bool takes_many(const CLI::Option& positional) { return positional.get_items_expected_max() > 1; }
 
-// The positional argument that receives the value at `index`, if any.
-const CLI::Option* positional_at(const CLI::App& command, std::size_t index) {
-  for (const CLI::Option* positional : positionals_of(command)) {
-    if (takes_many(*positional) || index == 0) return positional;
-    --index;
-  }
-  return nullptr;
-}
-
 std::string placeholder(const CLI::Option& positional) {
   const std::string name = positional.get_type_name();
   std::string text = positional.get_required() ? "<" + name + ">" : "[" + name + "]";
@@ -254,7 +245,7 @@ class Scanner {
     for (const CLI::Option* candidate : flags_of(*current_)) {
       if (candidate->check_lname(name)) flag = candidate;
     }
-    if (!flag) return unknown_long_flag("--" + name, name);
+    if (!flag) return unknown_long_flag(name);
     if (equals != std::string_view::npos) {
       StyledText message;
       message.add("unexpected value '").add(lossy_utf8(body.substr(equals + 1)), Style::Invalid).add("' for '");
@@ -264,7 +255,8 @@ class Scanner {
     return flag_reply(*flag);
   }
 
-  Exit unknown_long_flag(const std::string& shown, const std::string& name) const {
+  Exit unknown_long_flag(const std::string& name) const {
+    const std::string shown = "--" + name;
     // The most similar long name wins; among equals the one declared last.
     const CLI::Option* similar = nullptr;
     double best = kSimilarEnough;
@@ -300,8 +292,10 @@ class Scanner {
     return Exit{false, StyledText().add(root_.get_name() + " " + kVersion + "\n"), 0};
   }
 
+  // Values are taken only by commands with one value each at most: `help` and its list of names
+  // is read apart, by help_subcommand.
   std::optional<Exit> take_value(const std::string& argument) {
-    if (!positional_at(*current_, values_.size())) return unexpected_value(argument);
+    if (values_.size() >= positionals_of(*current_).size()) return unexpected_value(argument);
     if (!is_valid_utf8(argument)) {
       return usage_error(StyledText().add("invalid UTF-8 was detected in one or more arguments"));
     }

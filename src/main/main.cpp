@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
   // Writes to a closed pipe fail with EPIPE instead of killing the process; child processes
   // started later get the default disposition back.
   std::signal(SIGPIPE, SIG_IGN);
+  // An ignored SIGCHLD, inherited from whoever started us, would have the kernel reap the
+  // programs we run before we can read how they ended.
+  std::signal(SIGCHLD, SIG_DFL);
   ostrel::dotenv::load(".env");  // silent: a missing or broken .env never stops the program
 
   auto command_line = ostrel::cli::read_command_line(argc, argv);

@@ -5,19 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "main/version.hpp"
 #include "repl/input_gatherer.hpp"
-#include "repl/line_reader.hpp"
 #include "repl/loop_command.hpp"
 #include "repl/repl_session.hpp"
 #include "repl/standard_output.hpp"
 #include "support/char_class.hpp"
+#include "support/line_reader.hpp"
 
 namespace ostrel {
 namespace {
-
-constexpr std::string_view kBanner =
-    "Ostrel 0.2.6 REPL\n"
-    "Type :help for help, :quit to exit.\n";
 
 // The line without its line end: trailing "\n", then trailing "\r".
 std::string_view without_line_end(std::string_view line) {
@@ -56,7 +53,7 @@ int run_repl() {
   InputGatherer gatherer;
   LineReader reader(STDIN_FILENO);
   std::string raw_line;
-  write_stdout(kBanner);
+  write_stdout(std::string("Ostrel ") + kVersion + " REPL\nType :help for help, :quit to exit.\n");
   flush_stdout();
   for (;;) {
     write_stdout(gatherer.gathering() ? "... " : ">>> ");

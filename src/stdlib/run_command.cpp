@@ -7,11 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
 
-#include "stdlib/line_reader.hpp"
+#include "support/line_reader.hpp"
 #include "support/read_file.hpp"
 #include "support/unique_fd.hpp"
 
@@ -99,12 +100,26 @@ Result<pid_t> spawn(const std::string& program, const Lines& arguments, int stdo
   return pid;
 }
 
+// The next line of a program's output stream, without its "\n" or "\r\n". No value at the end
+// of the stream, after a read error, or at a line that is not valid UTF-8: the caller stops
+// reading that stream there and never looks at the rest.
+std::optional<std::string> next_output_line(LineReader& reader) {
+  std::string line;
+  Result<bool> read = reader.read_line(line);
+  if (!read || !read.value()) return std::nullopt;
+  if (!line.empty() && line.back() == '\n') {
+    line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  }
+  return line;
+}
+
 // Runs on the error reader thread: it owns the pipe end and touches nothing else.
 Lines read_all_lines(UniqueFd fd) noexcept {
   Lines lines;
   try {
     LineReader reader(fd.get());
-    while (std::optional<std::string> line = reader.next()) lines.push_back(std::move(*line));
+    while (std::optional<std::string> line = next_output_line(reader)) lines.push_back(std::move(*line));
   } catch (...) {
     lines.clear();  // a reader that failed counts as having read nothing
   }
@@ -166,7 +181,7 @@ Value run_command(const std::string& program, const std::vector<std::string>& ar
 
   Lines output_lines;
   LineReader reader(stdout_pipe->read_end.get());
-  while (std::optional<std::string> line = reader.next()) {
+  while (std::optional<std::string> line = next_output_line(reader)) {
     output.write_line(*line);
     output_lines.push_back(std::move(*line));
   }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "support/dotenv_parse.hpp"
+#include "support/environment_variable.hpp"
 #include "support/read_file.hpp"
 #include "support/result.hpp"
 
@@ -47,21 +48,11 @@ Result<std::string> find_upward(std::string_view name) {
   }
 }
 
-// A variable's value when it is set and valid UTF-8.
-std::optional<std::string> text_variable(const std::string& name) {
-  if (name.find('\0') != std::string::npos) return std::nullopt;
-  const char* value = std::getenv(name.c_str());
-  if (value == nullptr || !is_valid_utf8(value)) return std::nullopt;
-  return std::string(value);
-}
-
-// Variables already set keep their value, unless it is not text.
+// Variables already set keep their value, unless it is not text. Keys are never empty and hold
+// no '=' or NUL, so only a value can be one the platform refuses.
 std::optional<std::string> set_if_unset(const Entry& entry) {
   if (text_variable(entry.key)) return std::nullopt;
-  if (entry.key.empty() || entry.key.find_first_of(std::string_view("=\0", 2)) != std::string::npos) {
-    return "invalid variable name";
-  }
-  if (entry.value.find('\0') != std::string::npos) return "invalid variable value";
+  if (!is_valid_variable_value(entry.value)) return "invalid variable value";
   if (setenv(entry.key.c_str(), entry.value.c_str(), 1) != 0) return os_error_text(errno);
   return std::nullopt;
 }

@@ -1,4 +1,4 @@
-#include "repl/line_reader.hpp"
+#include "support/line_reader.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

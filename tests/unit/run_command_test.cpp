@@ -3,7 +3,10 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/time.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "stdlib_test_support.hpp"
 
@@ -138,6 +141,34 @@ TEST_F(RunCommand, StandardInputIsInherited) {
   close(input);
   close(saved);
   EXPECT_EQ(result.display(), "{success: True, output: from stdin, code: 0, command: cat }");
+}
+
+// Our pipe ends are closed on exec: the child holds its three standard streams and nothing else
+// (ls itself opens the directory it lists, as descriptor 3).
+TEST_F(RunCommand, ChildHoldsOnlyItsStandardStreams) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    int fd = std::stoi(entry.path().filename().string());
+    if (fd > 2) fcntl(fd, F_SETFD, FD_CLOEXEC);  // descriptors this test process inherited
+  }
+  EXPECT_EQ(field(run_command("ls", {"/proc/self/fd"}, sink_), "output").as_string(), "0\n1\n2\n3");
+}
+
+// A signal whose handler does not ask for restarting interrupts reads and waits: each is repeated,
+// and no line is lost.
+TEST_F(RunCommand, InterruptedReadsAndWaitAreRepeated) {
+  struct sigaction tick {}, previous{};
+  tick.sa_handler = [](int) {};
+  sigaction(SIGALRM, &tick, &previous);
+  itimerval every_millisecond{{0, 1000}, {0, 1000}};
+  setitimer(ITIMER_REAL, &every_millisecond, nullptr);
+
+  Value result = shell("echo one; sleep 0.1; echo two >&2; sleep 0.1; echo three");
+
+  itimerval off{};
+  setitimer(ITIMER_REAL, &off, nullptr);
+  sigaction(SIGALRM, &previous, nullptr);
+  EXPECT_EQ(result.display(), "{success: True, output: one\nthree\ntwo, code: 0, command: sh -c echo one; sleep 0.1; "
+                              "echo two >&2; sleep 0.1; echo three}");
 }
 
 }  // namespace

@@ -6,27 +6,13 @@
 
 #include "stdlib/module.hpp"
 #include "support/dotenv.hpp"
+#include "support/environment_variable.hpp"
 #include "support/read_file.hpp"
 
 extern char** environ;
 
 namespace ostrel::stdlib {
 namespace {
-
-// The platform cannot hold such a name: it would be cut at the NUL or split at the '='.
-bool is_valid_name(const std::string& name) {
-  return !name.empty() && name.find_first_of(std::string_view("=\0", 2)) == std::string::npos;
-}
-
-bool is_valid_value(const std::string& value) { return value.find('\0') == std::string::npos; }
-
-// A value that is not valid UTF-8 counts as unset, like one under a name that cannot exist.
-std::optional<std::string> variable(const std::string& name) {
-  if (!is_valid_name(name)) return std::nullopt;
-  const char* value = std::getenv(name.c_str());
-  if (value == nullptr || !is_valid_utf8(value)) return std::nullopt;
-  return std::string(value);
-}
 
 // "env.set(\"NAME\"): text", with the variable or file name as the script gave it.
 Error call_error(const Arguments& arguments, const std::string& name, std::string_view text) {
@@ -36,7 +22,7 @@ Error call_error(const Arguments& arguments, const std::string& name, std::strin
 Result<Value> get(const Arguments& arguments, OutputSink&) {
   Result<std::string> name = arguments.text(1);
   if (!name) return std::move(name).take_error();
-  std::optional<std::string> value = variable(*name);
+  std::optional<std::string> value = text_variable(*name);
   return value ? Value::string(std::move(*value)) : Value::none();
 }
 
@@ -45,7 +31,7 @@ Result<Value> get_or(const Arguments& arguments, OutputSink&) {
   if (!name) return std::move(name).take_error();
   Result<std::string> fallback = arguments.text(2);
   if (!fallback) return std::move(fallback).take_error();
-  return Value::string(variable(*name).value_or(std::move(fallback).value()));
+  return Value::string(text_variable(*name).value_or(std::move(fallback).value()));
 }
 
 Result<Value> set(const Arguments& arguments, OutputSink&) {
@@ -53,8 +39,8 @@ Result<Value> set(const Arguments& arguments, OutputSink&) {
   if (!name) return std::move(name).take_error();
   Result<std::string> value = arguments.text(2);
   if (!value) return std::move(value).take_error();
-  if (!is_valid_name(*name)) return call_error(arguments, *name, "invalid variable name");
-  if (!is_valid_value(*value)) return call_error(arguments, *name, "invalid variable value");
+  if (!is_valid_variable_name(*name)) return call_error(arguments, *name, "invalid variable name");
+  if (!is_valid_variable_value(*value)) return call_error(arguments, *name, "invalid variable value");
   if (::setenv(name->c_str(), value->c_str(), 1) != 0) return call_error(arguments, *name, os_error_text(errno));
   return Value::boolean(true);
 }
@@ -62,7 +48,7 @@ Result<Value> set(const Arguments& arguments, OutputSink&) {
 Result<Value> remove(const Arguments& arguments, OutputSink&) {
   Result<std::string> name = arguments.text(1);
   if (!name) return std::move(name).take_error();
-  if (!is_valid_name(*name)) return call_error(arguments, *name, "invalid variable name");
+  if (!is_valid_variable_name(*name)) return call_error(arguments, *name, "invalid variable name");
   ::unsetenv(name->c_str());
   return Value::boolean(true);
 }
@@ -70,7 +56,7 @@ Result<Value> remove(const Arguments& arguments, OutputSink&) {
 Result<Value> exists(const Arguments& arguments, OutputSink&) {
   Result<std::string> name = arguments.text(1);
   if (!name) return std::move(name).take_error();
-  return Value::boolean(variable(*name).has_value());
+  return Value::boolean(text_variable(*name).has_value());
 }
 
 // In the environment's own order. An entry whose name or value is not UTF-8 is left out: a

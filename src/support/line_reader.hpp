@@ -1,5 +1,6 @@
 #pragma once
-// Buffered line reading from a file descriptor (standard input for the interactive loop).
+// Buffered line reading from a file descriptor: standard input for the interactive loop, the
+// output pipes of programs run by the system library.
 #include <cstddef>
 #include <string>
 

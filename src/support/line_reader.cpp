@@ -1,4 +1,4 @@
-#include "repl/line_reader.hpp"
+#include "support/line_reader.hpp"
 
 #include <unistd.h>
 
@@ -24,7 +24,7 @@ Result<bool> LineReader::read_line(std::string& line) {
     begin_ += taken;
     if (newline) break;
   }
-  if (!is_valid_utf8(line)) return Error{"stream did not contain valid UTF-8"};
+  if (!is_valid_utf8(line)) return Error{kInvalidUtf8};
   return !line.empty();
 }
 
