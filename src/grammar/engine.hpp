@@ -192,20 +192,28 @@ struct control : pg::normal<R> {
   static bool match_named(Input& in, MatchState& state) {
     if (state.too_deep_at) return false;
     if constexpr (R::memoised) {
-      std::uint32_t begin = offset_of(in);
-      std::uint32_t indentation = state.indentation.id();
-      if (const ExpressionMemo::Entry* known = state.memo.find(begin, indentation)) return replay(in, state, *known);
-      FurthestFailure::Snapshot before = state.failure.snapshot();
-      if (match_and_record<A, M, Action, Control>(in, state)) {
-        state.memo.store_match(begin, indentation, offset_of(in), state.arena.last_added());
-        state.arena.keep_all();
-        return true;
-      }
-      if (!state.too_deep_at) state.memo.store_failure(begin, indentation, state.failure.effect_since(before));
-      return false;
+      return match_memoised<A, M, Action, Control>(in, state);
     } else {
       return match_and_record<A, M, Action, Control>(in, state);
     }
+  }
+
+  // Each place and indentation is matched once; a later attempt there replays the outcome, a
+  // failure included, since alternatives that begin alike meet the same failure again.
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match_memoised(Input& in, MatchState& state) {
+    std::uint32_t begin = offset_of(in);
+    std::uint32_t indentation = state.indentation.id();
+    if (const ExpressionMemo::Entry* known = state.memo.find(begin, indentation)) return replay(in, state, *known);
+    FurthestFailure::Snapshot before = state.failure.snapshot();
+    if (match_and_record<A, M, Action, Control>(in, state)) {
+      state.memo.store_match(begin, indentation, offset_of(in), state.arena.last_added());
+      state.arena.keep_all();
+      return true;
+    }
+    if (!state.too_deep_at) state.memo.store_failure(begin, indentation, state.failure.effect_since(before));
+    return false;
   }
 
   // An earlier attempt at the same place, with the same indentation, again.
