@@ -191,14 +191,48 @@ struct control : pg::normal<R> {
             template <class...> class Control, class Input>
   static bool match_named(Input& in, MatchState& state) {
     if (state.too_deep_at) return false;
-    std::uint32_t begin = offset_of(in);
     if constexpr (R::memoised) {
-      if (const ExpressionMemo::Entry* known = state.memo.find(begin, state.indentation.id())) {
-        in.bump(known->end - begin);
-        state.arena.add_pending(known->node);
-        return true;
-      }
+      return match_memoised<A, M, Action, Control>(in, state);
+    } else {
+      return match_and_record<A, M, Action, Control>(in, state);
     }
+  }
+
+  // Each place and indentation is matched once; a later attempt there replays the outcome, a
+  // failure included, since alternatives that begin alike meet the same failure again.
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match_memoised(Input& in, MatchState& state) {
+    std::uint32_t begin = offset_of(in);
+    std::uint32_t indentation = state.indentation.id();
+    if (const ExpressionMemo::Entry* known = state.memo.find(begin, indentation)) return replay(in, state, *known);
+    FurthestFailure::Snapshot before = state.failure.snapshot();
+    if (match_and_record<A, M, Action, Control>(in, state)) {
+      state.memo.store_match(begin, indentation, offset_of(in), state.arena.last_added());
+      state.arena.keep_all();
+      return true;
+    }
+    if (!state.too_deep_at) state.memo.store_failure(begin, indentation, state.failure.effect_since(before));
+    return false;
+  }
+
+  // An earlier attempt at the same place, with the same indentation, again.
+  template <class Input>
+  static bool replay(Input& in, MatchState& state, const ExpressionMemo::Entry& known) {
+    if (known.failed()) {
+      state.failure.replay(state.memo.effect_of(known));
+      return false;
+    }
+    in.bump(known.end - offset_of(in));
+    state.arena.add_pending(known.node);
+    return true;
+  }
+
+  // The rule's body; a match with the pending matches as its inner ones, or a recorded failure.
+  template <pg::apply_mode A, pg::rewind_mode M, template <class...> class Action,
+            template <class...> class Control, class Input>
+  static bool match_and_record(Input& in, MatchState& state) {
+    std::uint32_t begin = offset_of(in);
     std::optional<NestingLevel> level;
     if constexpr (R::nests) {
       level.emplace(state, begin);
@@ -214,11 +248,7 @@ struct control : pg::normal<R> {
       state.failure.record(R::id, begin, attempt);
       return false;
     }
-    std::uint32_t node = state.arena.add(R::id, begin, offset_of(in), mark);
-    if constexpr (R::memoised) {
-      state.memo.store(begin, state.indentation.id(), offset_of(in), node);
-      state.arena.keep_all();
-    }
+    state.arena.add(R::id, begin, offset_of(in), mark);
     return true;
   }
 };

@@ -17,11 +17,6 @@ using grammar::Match;
 using grammar::MatchList;
 using grammar::Rule;
 
-Result<ExprPtr> build_inner(Match match, std::size_t index) {
-  OSTREL_TRY(inner, inner_match(match, index));
-  return build_expression(inner);
-}
-
 Result<ExprPtr> build_inner_body(Match match, std::size_t index) {
   OSTREL_TRY(inner, inner_match(match, index));
   return build_block(inner);

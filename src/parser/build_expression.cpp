@@ -17,20 +17,14 @@ using grammar::MatchList;
 using grammar::Rule;
 using OperatorLookup = std::optional<BinaryOperator> (*)(std::string_view);
 
-Result<ExprPtr> build_first_inner(Match match) {
-  OSTREL_TRY(first, inner_match(match, 0));
-  return build_expression(first);
-}
-
 // Operands and operator matches alternate; the operators fold to the left.
 Result<ExprPtr> build_binary_level(Match level, OperatorLookup operator_of) {
   MatchList inner = level.inner();
-  OSTREL_TRY(accumulated, build_first_inner(level));
+  OSTREL_TRY(accumulated, build_inner(level, 0));
   for (std::size_t i = 1; i < inner.size(); i += 2) {
     std::optional<BinaryOperator> op = operator_of(inner[i].text());
     if (!op) return Error{"unknown binary operator: " + std::string(inner[i].text())};
-    OSTREL_TRY(operand, inner_match(level, i + 1));
-    OSTREL_TRY(right, build_expression(operand));
+    OSTREL_TRY(right, build_inner(level, i + 1));
     accumulated = make_expr(ast::expr::BinaryOp{*op, std::move(accumulated), std::move(right)});
   }
   return accumulated;
@@ -40,7 +34,7 @@ Result<ExprPtr> build_binary_level(Match level, OperatorLookup operator_of) {
 template <class Combine>
 Result<ExprPtr> build_operand_fold(Match level, Combine combine) {
   MatchList inner = level.inner();
-  OSTREL_TRY(accumulated, build_first_inner(level));
+  OSTREL_TRY(accumulated, build_inner(level, 0));
   for (std::size_t i = 1; i < inner.size(); ++i) {
     OSTREL_TRY(right, build_expression(inner[i]));
     accumulated = combine(std::move(accumulated), std::move(right));
@@ -85,21 +79,20 @@ Result<ExprPtr> build_unary(Match unary) {
   OSTREL_TRY(operator_match, inner_match(unary, 0));
   std::optional<ast::UnaryOperator> op = unary_operator_of(operator_match.text());
   if (!op) return Error{"unknown unary operator: " + std::string(operator_match.text())};
-  OSTREL_TRY(operand_match, inner_match(unary, 1));
-  OSTREL_TRY(operand, build_expression(operand_match));
+  OSTREL_TRY(operand, build_inner(unary, 1));
   return make_expr(ast::expr::UnaryOp{*op, std::move(operand)});
 }
 
 // Calls, indexes and member accesses wrap the primary expression from left to right.
 Result<ExprPtr> build_postfix(Match postfix) {
   MatchList inner = postfix.inner();
-  OSTREL_TRY(accumulated, build_first_inner(postfix));
+  OSTREL_TRY(accumulated, build_inner(postfix, 0));
   for (Match operation : inner.from(1)) {
     if (operation.rule() == Rule::call_args) {
       OSTREL_TRY(arguments, build_expression_list(operation.inner()));
       accumulated = make_expr(ast::expr::FunctionCall{std::move(accumulated), std::move(arguments)});
     } else if (operation.rule() == Rule::index_access) {
-      OSTREL_TRY(index, build_first_inner(operation));
+      OSTREL_TRY(index, build_inner(operation, 0));
       accumulated = make_expr(ast::expr::Index{std::move(accumulated), std::move(index)});
     } else if (operation.rule() == Rule::member_access) {
       OSTREL_TRY(member, inner_match(operation, 0));
@@ -136,7 +129,7 @@ Result<ExprPtr> build_expression(Match match) {
     case Rule::expression_statement:
     case Rule::expression:
     case Rule::primary_expression:
-      return build_first_inner(match);
+      return build_inner(match, 0);
     case Rule::block_or_expression: return build_block(match);
     case Rule::if_expression: return build_if(match);
     case Rule::match_expression: return build_match(match);
@@ -180,6 +173,11 @@ Result<ExprPtr> build_expression(Match match) {
   }
 }
 
+Result<ExprPtr> build_inner(Match match, std::size_t index) {
+  OSTREL_TRY(inner, inner_match(match, index));
+  return build_expression(inner);
+}
+
 Result<std::vector<ExprPtr>> build_expression_list(MatchList matches) {
   std::vector<ExprPtr> built;
   built.reserve(matches.size());
@@ -193,9 +191,8 @@ Result<std::vector<ExprPtr>> build_expression_list(MatchList matches) {
 Result<std::vector<std::pair<ExprPtr, ExprPtr>>> build_dict_entries(MatchList entries) {
   std::vector<std::pair<ExprPtr, ExprPtr>> built;
   for (Match entry : entries) {
-    OSTREL_TRY(key, build_first_inner(entry));
-    OSTREL_TRY(value_match, inner_match(entry, 1));
-    OSTREL_TRY(value, build_expression(value_match));
+    OSTREL_TRY(key, build_inner(entry, 0));
+    OSTREL_TRY(value, build_inner(entry, 1));
     built.emplace_back(std::move(key), std::move(value));
   }
   return built;

@@ -1,5 +1,6 @@
 #pragma once
 // Expressions: from one expression-level rule match to an `Expr`, or the first message met.
+#include <cstddef>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,9 @@
 namespace ostrel {
 
 Result<ast::ExprPtr> build_expression(grammar::Match match);
+
+// The inner match of `match` at `index`, built as an expression.
+Result<ast::ExprPtr> build_inner(grammar::Match match, std::size_t index);
 
 // Each match of the run built in order; the first message wins.
 Result<std::vector<ast::ExprPtr>> build_expression_list(grammar::MatchList matches);

@@ -15,6 +15,12 @@ using grammar::MatchList;
 using grammar::Rule;
 using StmtResult = Result<std::optional<Stmt>>;
 
+// A statement as a build result.
+template <class Variant>
+StmtResult built(Variant variant) {
+  return std::optional<Stmt>(Stmt(std::move(variant)));
+}
+
 std::string text_of(Match match) { return std::string(match.text()); }
 
 Result<std::string> name_of_declaration(Match declaration) {
@@ -50,19 +56,19 @@ StmtResult build_variable_declaration(Match declaration) {
   }
   if (!value_match) return Error{"missing expression in var decl"};
   OSTREL_TRY(value, build_expression(*value_match));
-  return std::optional<Stmt>(Stmt(ast::stmt::VariableDeclaration{std::move(name), std::move(annotation), std::move(value)}));
+  return built(ast::stmt::VariableDeclaration{std::move(name), std::move(annotation), std::move(value)});
 }
 
 StmtResult build_return(Match statement) {
-  if (statement.inner().empty()) return std::optional<Stmt>(Stmt(ast::stmt::Return{nullptr}));
-  OSTREL_TRY(value, build_expression(statement.inner()[0]));
-  return std::optional<Stmt>(Stmt(ast::stmt::Return{std::move(value)}));
+  if (statement.inner().empty()) return built(ast::stmt::Return{nullptr});
+  OSTREL_TRY(value, build_inner(statement, 0));
+  return built(ast::stmt::Return{std::move(value)});
 }
 
 StmtResult build_type_definition(Match definition) {
   OSTREL_TRY(name, name_of_declaration(definition));
   OSTREL_TRY(type, inner_match(definition, 1));
-  return std::optional<Stmt>(Stmt(ast::stmt::TypeDefinition{std::move(name), build_type_expression(type)}));
+  return built(ast::stmt::TypeDefinition{std::move(name), build_type_expression(type)});
 }
 
 ast::DataConstructor build_data_constructor(Match constructor) {
@@ -78,7 +84,7 @@ StmtResult build_data_definition(Match definition) {
   std::vector<ast::DataConstructor> constructors;
   for (Match part : definition.inner().from(1))
     if (part.rule() == Rule::data_constructor) constructors.push_back(build_data_constructor(part));
-  return std::optional<Stmt>(Stmt(ast::stmt::DataDefinition{std::move(name), std::move(constructors)}));
+  return built(ast::stmt::DataDefinition{std::move(name), std::move(constructors)});
 }
 
 // The `function_declaration` matches of the run, in order; the first that fails ends the build.
@@ -95,7 +101,7 @@ Result<std::vector<ast::FunctionDecl>> build_methods(MatchList parts) {
 StmtResult build_trait_definition(Match definition) {
   OSTREL_TRY(name, name_of_declaration(definition));
   OSTREL_TRY(methods, build_methods(definition.inner().from(1)));
-  return std::optional<Stmt>(Stmt(ast::stmt::TraitDefinition{std::move(name), std::move(methods)}));
+  return built(ast::stmt::TraitDefinition{std::move(name), std::move(methods)});
 }
 
 StmtResult build_instance_definition(Match definition) {
@@ -103,8 +109,7 @@ StmtResult build_instance_definition(Match definition) {
   OSTREL_TRY(type, inner_match(definition, 1));
   ast::TypeExpr for_type = build_type_expression(type);
   OSTREL_TRY(methods, build_methods(definition.inner().from(2)));
-  return std::optional<Stmt>(
-      Stmt(ast::stmt::InstanceDefinition{std::move(name), std::move(for_type), std::move(methods)}));
+  return built(ast::stmt::InstanceDefinition{std::move(name), std::move(for_type), std::move(methods)});
 }
 
 std::vector<ast::Param> build_params(Match param_list) {
@@ -125,18 +130,17 @@ std::vector<ast::Param> build_params(Match param_list) {
 StmtResult build_statement(Match match) {
   switch (match.rule()) {
     case Rule::expression_statement: {
-      OSTREL_TRY(expression, inner_match(match, 0));
-      OSTREL_TRY(built, build_expression(expression));
-      return std::optional<Stmt>(Stmt(ast::stmt::Expression{std::move(built)}));
+      OSTREL_TRY(expression, build_inner(match, 0));
+      return built(ast::stmt::Expression{std::move(expression)});
     }
     case Rule::import_statement: {
       OSTREL_TRY(kind, build_import_kind(match));
-      return std::optional<Stmt>(Stmt(ast::stmt::Import{std::move(kind)}));
+      return built(ast::stmt::Import{std::move(kind)});
     }
     case Rule::variable_declaration: return build_variable_declaration(match);
     case Rule::function_declaration: {
       OSTREL_TRY(declaration, build_function_declaration(match));
-      return std::optional<Stmt>(Stmt(ast::stmt::FunctionDeclaration{std::move(declaration)}));
+      return built(ast::stmt::FunctionDeclaration{std::move(declaration)});
     }
     case Rule::return_statement: return build_return(match);
     case Rule::type_definition: return build_type_definition(match);

@@ -134,6 +134,51 @@ TEST(FurthestFailure, OnlyTheFurthestPositionCounts) {
   EXPECT_EQ(failure.expected(), std::vector<Rule>{Rule::block});
 }
 
+// A failed attempt at `expression` that is met again is replayed from its effect instead of being
+// parsed again; the record must come out as if it had been parsed again.
+TEST(FurthestFailure, ReplayingAFailureIsLikeFailingAgain) {
+  FurthestFailure failure;
+  failure.record(Rule::EOI, 2, failure.mark_at(2));
+  FurthestFailure::Snapshot before = failure.snapshot();
+  failure.record(Rule::call_args, 5, failure.mark_at(5));
+  failure.record(Rule::member_access, 5, failure.mark_at(5));
+  FurthestFailure::Effect effect = failure.effect_since(before);
+
+  FurthestFailure fresh;
+  fresh.record(Rule::EOI, 2, fresh.mark_at(2));
+  fresh.replay(effect);
+  EXPECT_EQ(fresh.position(), 5u);
+  EXPECT_EQ(fresh.expected(), (std::vector<Rule>{Rule::call_args, Rule::member_access}));
+
+  FurthestFailure further;
+  further.record(Rule::block, 9, further.mark_at(9));
+  further.replay(effect);
+  EXPECT_EQ(further.position(), 9u);
+  EXPECT_EQ(further.expected(), std::vector<Rule>{Rule::block});
+}
+
+TEST(FurthestFailure, AReplayedFailureCountsAsTheRecordsItAdded) {
+  FurthestFailure source;
+  FurthestFailure::Snapshot before = source.snapshot();
+  source.record(Rule::identifier, 4, source.mark_at(4));
+  FurthestFailure::Effect one = source.effect_since(before);
+  source.record(Rule::keyword, 4, source.mark_at(4));
+  FurthestFailure::Effect two = source.effect_since(before);
+
+  // One record replayed inside a failing rule is kept in its place, as a single inner record is.
+  FurthestFailure failure;
+  FurthestFailure::Mark outer = failure.mark_at(4);
+  failure.replay(one);
+  failure.record(Rule::param, 4, outer);
+  EXPECT_EQ(failure.expected(), std::vector<Rule>{Rule::identifier});
+  // Two records replayed at once are replaced by the failing rule.
+  FurthestFailure other;
+  outer = other.mark_at(4);
+  other.replay(two);
+  other.record(Rule::param, 4, outer);
+  EXPECT_EQ(other.expected(), std::vector<Rule>{Rule::param});
+}
+
 TEST(IndentationStack, NumbersEachContentOnceAndVisitsTheNewestUnitFirst) {
   IndentationStack stack;
   EXPECT_TRUE(stack.empty());
