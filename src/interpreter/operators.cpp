@@ -35,8 +35,12 @@ Result<Value> repeat(const std::string& text, int64_t count) {
 Result<Value> add(const Value& left, const Value& right) {
   if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
   if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
-  if (left.is(K::String) && right.is(K::String)) return Value::string(left.as_string() + right.as_string());
+  if (left.is(K::String) && right.is(K::String)) {
+    if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
+    return Value::string(left.as_string() + right.as_string());
+  }
   if (left.is(K::List) && right.is(K::List)) {
+    if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
     ValueList items;
     items.reserve(left.as_list().size() + right.as_list().size());
     items.insert(items.end(), left.as_list().begin(), left.as_list().end());
@@ -123,6 +127,11 @@ Result<Value> compare(Op op, const Value& left, const Value& right) {
 }
 
 }  // namespace
+
+bool sum_fits_in_memory(const Value& left, const Value& right) {
+  if (left.is(K::String)) return fits_in_memory(left.as_string().size() + right.as_string().size(), 1);
+  return fits_in_memory(left.as_list().size() + right.as_list().size(), sizeof(Value));
+}
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right) {
   switch (op) {
