@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <new>
 #include <string>
 
 namespace ostrel {
@@ -36,6 +37,14 @@ size_t available_memory_bytes() {
 bool fits_in_memory(size_t count, size_t item_bytes) {
   if (item_bytes == 0 || count <= kSmallResultBytes / item_bytes) return true;
   return count <= available_memory_bytes() / item_bytes;
+}
+
+Result<std::string> display_result(const Value& value) {
+  try {
+    return value.display();
+  } catch (const std::bad_alloc&) {
+    return Error{kOutOfMemory};
+  }
 }
 
 }  // namespace ostrel

@@ -2,6 +2,10 @@
 // Where programs meet the machine's limits: memory for one result and nesting of calls. Beyond
 // them a program ends with a runtime error instead of an abort or a crash.
 #include <cstddef>
+#include <string>
+
+#include "interpreter/value.hpp"
+#include "support/result.hpp"
 
 namespace ostrel {
 
@@ -15,5 +19,9 @@ inline constexpr size_t kMaxCallDepth = 100000;
 // larger results are refused before anything is allocated, since the system would grant the
 // allocation and then kill the process while filling it.
 bool fits_in_memory(size_t count, size_t item_bytes);
+
+// The display form of a program's result, or "out of memory" when that text would not fit: for
+// callers outside the evaluator, which reports memory errors by itself.
+Result<std::string> display_result(const Value& value);
 
 }  // namespace ostrel

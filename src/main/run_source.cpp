@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "interpreter/interpreter.hpp"
+#include "interpreter/limits.hpp"
 #include "parser/parse_program.hpp"
 
 namespace ostrel {
@@ -22,7 +23,12 @@ int run_source(std::string_view source) {
     return 1;
   }
   if (!result->is_none()) {
-    std::string text = result->display();
+    Result<std::string> shown = display_result(result.value());
+    if (!shown) {
+      fmt::print(stderr, "Runtime error: {}\n", shown.error());
+      return 1;
+    }
+    std::string text = std::move(shown).value();
     text += '\n';
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

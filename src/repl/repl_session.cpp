@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ast/print_tree.hpp"
+#include "interpreter/limits.hpp"
 #include "parser/parse_program.hpp"
 #include "repl/standard_output.hpp"
 #include "repl/variable_listing.hpp"
@@ -42,7 +43,8 @@ void ReplSession::execute_and_print(std::string_view source) {
   if (!result) {
     write_line("Runtime error: ", result.error());
   } else if (!result.value().is_none()) {
-    write_line("", result.value().display());
+    Result<std::string> shown = display_result(result.value());
+    write_line(shown ? "" : "Runtime error: ", shown ? shown.value() : shown.error());
   }
   flush_stdout();
 }
@@ -60,7 +62,9 @@ void ReplSession::list_variables() {
   std::vector<ListedVariable> variables;
   interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
     if (is_predefined_name(name)) return;
-    variables.push_back({std::string(name), shorten_display(value.display())});
+    std::string shown;
+    value.display_to(shown, kDisplayBytesToShorten);
+    variables.push_back({std::string(name), shorten_display(std::move(shown))});
   });
   write_stdout(format_variable_listing(std::move(variables)));
 }
