@@ -52,7 +52,12 @@ void ReplSession::execute_and_print(std::string_view source) {
 void ReplSession::show_tree(std::string_view source) {
   auto program = parse_program(source);
   if (program) {
-    write_line("", print_tree(*program.value()));
+    // Streamed: the print of a long operator chain can be larger than memory.
+    print_tree(*program.value(), [](std::string_view piece) {
+      write_stdout(piece);
+      return true;
+    });
+    write_stdout("\n");
   } else {
     write_line("Parse error: ", program.error());
   }
