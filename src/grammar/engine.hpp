@@ -192,12 +192,18 @@ struct control : pg::normal<R> {
   static bool match_named(Input& in, MatchState& state) {
     if (state.too_deep_at) return false;
     std::uint32_t begin = offset_of(in);
+    const ExpressionMemo::Entry* known = nullptr;
     if constexpr (R::memoised) {
-      if (const ExpressionMemo::Entry* known = state.memo.find(begin, state.indentation.id())) {
+      known = state.memo.find(begin, state.indentation.id());
+      if (known && known->node != ExpressionMemo::failed) {
         in.bump(known->end - begin);
         state.arena.add_pending(known->node);
         return true;
       }
+      // A failure is replayed only for the furthest-failure record, and it can add a rule there
+      // only when it starts there: from further back, a replay adds no more than rules recorded
+      // at the furthest position the first time.
+      if (known && begin < state.failure.position()) return false;
     }
     std::optional<NestingLevel> level;
     if constexpr (R::nests) {
@@ -212,6 +218,9 @@ struct control : pg::normal<R> {
     if (!matched) {
       state.arena.discard_since(mark);
       state.failure.record(R::id, begin, attempt);
+      if constexpr (R::memoised) {
+        if (!known) state.memo.store(begin, state.indentation.id(), begin, ExpressionMemo::failed);
+      }
       return false;
     }
     std::uint32_t node = state.arena.add(R::id, begin, offset_of(in), mark);

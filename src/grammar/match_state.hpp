@@ -66,14 +66,18 @@ class FurthestFailure {
   std::vector<Rule> expected_;
 };
 
-// Successful matches of `expression`, by start position and indentation stack. Failures are never
-// kept: replaying them is what fills the furthest-failure record.
+// Matches of `expression` and failures to match it, by start position and indentation stack.
+// Without failures, an expression that cannot be completed inside n unclosed brackets is tried
+// 2^n times, since each bracket begins two alternatives (a comprehension or a list, a tuple or a
+// parenthesised expression).
 class ExpressionMemo {
  public:
+  static constexpr std::uint32_t failed = UINT32_MAX;  // the node of an expression that failed
+
   struct Entry {
     std::uint32_t indentation;
     std::uint32_t end;
-    std::uint32_t node;
+    std::uint32_t node;  // or `failed`
     std::uint32_t next;  // the next entry for the same position
   };
 
