@@ -34,9 +34,10 @@ size_t available_memory_bytes() {
 
 }  // namespace
 
+// Half, so that one copy of the result (for a message that shows it, say) still fits.
 bool fits_in_memory(size_t count, size_t item_bytes) {
   if (item_bytes == 0 || count <= kSmallResultBytes / item_bytes) return true;
-  return count <= available_memory_bytes() / item_bytes;
+  return count <= available_memory_bytes() / 2 / item_bytes;
 }
 
 Result<std::string> display_result(const Value& value) {
