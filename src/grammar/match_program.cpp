@@ -1,8 +1,6 @@
 // The only file that runs PEGTL (through the grammar and the engine headers).
 #include "grammar/match_program.hpp"
 
-#include <cstdint>
-
 #include "grammar/grammar_rules.hpp"
 #include "grammar/syntax_error.hpp"
 #include "support/utf8_scan.hpp"
@@ -12,7 +10,7 @@ namespace ostrel::grammar {
 Result<MatchTree> match_program(std::string_view source) {
   if (std::size_t bad = first_invalid_utf8(source); bad != std::string_view::npos)
     return Error{render_syntax_error(source, bad, "invalid UTF-8")};
-  if (source.size() >= UINT32_MAX) return Error{"source text too large"};
+  if (source.size() > max_source_bytes) return Error{"source text too large"};
 
   MatchState state(source.size());
   tao::pegtl::memory_input<tao::pegtl::tracking_mode::lazy> input(source.data(), source.size(), "");

@@ -5,6 +5,7 @@
 // loop walks) the change copies it first, exactly as the plain path would.
 #include "interpreter/builtins.hpp"
 #include "interpreter/evaluator.hpp"
+#include "interpreter/limits.hpp"
 #include "interpreter/operators.hpp"
 
 namespace ostrel {
@@ -53,10 +54,13 @@ bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Va
     environment_->assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
     return true;
   }
-  if (current.is(K::String) && addend.is(K::String)) {
+  bool both_strings = current.is(K::String) && addend.is(K::String);
+  bool both_lists = current.is(K::List) && addend.is(K::List);
+  if ((both_strings || both_lists) && !sum_fits_in_memory(current, addend)) return fail(kOutOfMemory);
+  if (both_strings) {
     auto append_text = [&](Value& text) { text.string_mut() += addend.as_string(); };
     if (change_in_place(target, current, append_text)) return true;
-  } else if (current.is(K::List) && addend.is(K::List)) {
+  } else if (both_lists) {
     auto append_items = [&](Value& list) {
       const ValueList& extra = addend.as_list();
       ValueList& items = list.list_mut();

@@ -139,7 +139,29 @@ bool Evaluator::evaluate_binary(const code::Binary& node, Value& out) {
       default: break;
     }
   }
+  if (node.op == Op::Add) {
+    // A left operand evaluated here is ours to grow; one read in place belongs to a variable.
+    return add_to_left(left_in_place == &left_value ? std::move(left_value) : left, right, out);
+  }
   return take(binary_operation(node.op, left, right), out);
+}
+
+// A sum of two strings or two lists grows its left operand in place when nothing else holds it,
+// as in a chain `a + b + c + ...`, whose partial sums would otherwise each be copied whole.
+bool Evaluator::add_to_left(Value left, const Value& right, Value& out) {
+  bool strings = left.is(K::String) && right.is(K::String);
+  bool lists = left.is(K::List) && right.is(K::List);
+  if (!strings && !lists) return take(binary_operation(ast::BinaryOperator::Add, left, right), out);
+  if (!sum_fits_in_memory(left, right)) return fail(kOutOfMemory);
+  if (strings) {
+    left.string_mut() += right.as_string();
+  } else {
+    const ValueList& extra = right.as_list();
+    ValueList& items = left.list_mut();
+    items.insert(items.end(), extra.begin(), extra.end());
+  }
+  out = std::move(left);
+  return true;
 }
 
 bool Evaluator::evaluate_unary(const code::Unary& node, Value& out) {

@@ -45,6 +45,7 @@ class Evaluator {
   bool evaluate_dict(const code::DictLiteral& node, Value& out);
   bool evaluate_binary(const code::Binary& node, Value& out);
   const Value* operand_in_place(const code::Expr& e) const;
+  bool add_to_left(Value left, const Value& right, Value& out);
   bool evaluate_unary(const code::Unary& node, Value& out);
   bool evaluate_index(const code::Index& node, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);

@@ -15,8 +15,9 @@ inline constexpr const char* kTooDeep = "maximum recursion depth exceeded";
 // Nested user-function calls allowed at once.
 inline constexpr size_t kMaxCallDepth = 100000;
 
-// Whether `count` items of `item_bytes` each could be held in this machine's memory; results
-// larger than that are refused before anything is allocated.
+// Whether `count` items of `item_bytes` each take at most half the memory that is free now;
+// larger results are refused before anything is allocated, since the system would grant the
+// allocation and then kill the process while filling it or a copy of it.
 bool fits_in_memory(size_t count, size_t item_bytes);
 
 // Runs `run`, which yields a Result; running out of memory on the way (the one exception this

@@ -26,17 +26,25 @@ Error not_numeric(const Value& left, const Value& right) {
 Result<Value> repeat(const std::string& text, int64_t count) {
   if (count <= 0 || text.empty()) return Value::string("");
   if (!fits_in_memory(static_cast<uint64_t>(count), text.size())) return Error{kOutOfMemory};
+  size_t total = text.size() * static_cast<size_t>(count);
   std::string out;
-  out.reserve(text.size() * static_cast<size_t>(count));
-  for (int64_t i = 0; i < count; ++i) out += text;
+  out.reserve(total);
+  out = text;
+  // Doubling: a short text repeated a billion times takes thirty copies, not a billion appends.
+  while (out.size() <= total / 2) out.append(out);
+  out.append(out, 0, total - out.size());
   return Value::string(std::move(out));
 }
 
 Result<Value> add(const Value& left, const Value& right) {
   if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
   if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
-  if (left.is(K::String) && right.is(K::String)) return Value::string(left.as_string() + right.as_string());
+  if (left.is(K::String) && right.is(K::String)) {
+    if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
+    return Value::string(left.as_string() + right.as_string());
+  }
   if (left.is(K::List) && right.is(K::List)) {
+    if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
     ValueList items;
     items.reserve(left.as_list().size() + right.as_list().size());
     items.insert(items.end(), left.as_list().begin(), left.as_list().end());
@@ -123,6 +131,11 @@ Result<Value> compare(Op op, const Value& left, const Value& right) {
 }
 
 }  // namespace
+
+bool sum_fits_in_memory(const Value& left, const Value& right) {
+  if (left.is(K::String)) return fits_in_memory(left.as_string().size() + right.as_string().size(), 1);
+  return fits_in_memory(left.as_list().size() + right.as_list().size(), sizeof(Value));
+}
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right) {
   switch (op) {

@@ -1,8 +1,11 @@
 #include "interpreter/value.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
+#include "interpreter/limits.hpp"
 #include "support/float_format.hpp"
 
 namespace ostrel {
@@ -91,11 +94,11 @@ size_t element_steps(const Value& v) {
   return v.is(Value::Kind::Dict) ? v.as_dict().size() * 2 : v.as_list().size();
 }
 
+// Every kind but String, Dict, List and Tuple.
 void display_scalar(const Value& v, std::string& out) {
   switch (v.kind()) {
     case Value::Kind::Int: out += std::to_string(v.as_int()); break;
     case Value::Kind::Float: out += float_display(v.as_float()); break;
-    case Value::Kind::String: out += v.as_string(); break;
     case Value::Kind::Bool: out += v.as_bool() ? "True" : "False"; break;
     case Value::Kind::Function: out += "<function>"; break;
     case Value::Kind::BuiltinFn: out += "<builtin:"; out += v.as_string(); out += '>'; break;
@@ -106,22 +109,44 @@ void display_scalar(const Value& v, std::string& out) {
 char opening(const Value& v) { return v.is(Value::Kind::List) ? '[' : v.is(Value::Kind::Dict) ? '{' : '('; }
 char closing(const Value& v) { return v.is(Value::Kind::List) ? ']' : v.is(Value::Kind::Dict) ? '}' : ')'; }
 
+// Room for `extra` more bytes of `out`. A value that holds one list many times over can display
+// to far more text than memory holds; growing beyond the free memory throws std::bad_alloc, as
+// a failed allocation would, instead of being granted and then killed by the kernel.
+void make_room(std::string& out, size_t extra) {
+  size_t needed = out.size() + extra;
+  if (needed <= out.capacity()) return;
+  size_t grown = std::max(needed, out.capacity() * 2);
+  if (!fits_in_memory(grown, 1)) throw std::bad_alloc();
+  out.reserve(grown);
+}
+
+// More than any value but a string adds at once: the longest float has a few hundred digits.
+constexpr size_t kScalarRoom = 512;
+
 }  // namespace
 
 // Iterative, so that nesting depth is bounded by memory rather than by the native stack.
-void Value::display_to(std::string& out) const {
+void Value::display_to(std::string& out, size_t max_bytes) const {
   struct Frame {
     const Value* container;
     size_t step;
   };
   std::vector<Frame> stack;
   auto emit = [&](const Value& v) {
+    if (v.is(Kind::String)) {  // beyond the limit only as much as is asked for
+      size_t length = std::min(v.as_string().size(), max_bytes - std::min(max_bytes, out.size()));
+      make_room(out, length);
+      out.append(v.as_string(), 0, length);
+      return;
+    }
+    make_room(out, kScalarRoom);
     if (!is_container(v)) return display_scalar(v, out);
     out += opening(v);
     stack.push_back({&v, 0});
   };
   emit(*this);
-  while (!stack.empty()) {
+  while (!stack.empty() && out.size() < max_bytes) {
+    make_room(out, kScalarRoom);
     Frame& top = stack.back();
     const Value& container = *top.container;
     if (top.step == element_steps(container)) {

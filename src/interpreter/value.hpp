@@ -91,9 +91,11 @@ class Value {
   std::string& string_mut();
   ValueList& list_mut();
 
-  // The display form users see ("[1, 2.5, a b]", "True", "<builtin:len>").
+  // The display form users see ("[1, 2.5, a b]", "True", "<builtin:len>"). Throws
+  // std::bad_alloc when the text would not fit in the free memory. `display_to` may stop once
+  // `out` holds `max_bytes` or more.
   std::string display() const;
-  void display_to(std::string& out) const;
+  void display_to(std::string& out, size_t max_bytes = SIZE_MAX) const;
   // Equality as the language defines it (Int and Float compare numerically; dicts, tuples and
   // functions are never equal).
   bool equals(const Value& other) const;

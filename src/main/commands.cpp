@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ast/print_tree.hpp"
+#include "grammar/match_program.hpp"
 #include "main/run_source.hpp"
 #include "parser/parse_program.hpp"
 #include "support/read_file.hpp"
@@ -14,9 +15,10 @@
 namespace ostrel {
 namespace {
 
-// The script's text, or the error printed and no value.
+// The script's text, or the error printed and no value. Reading stops at the longest text the
+// grammar takes, so that an endless device such as /dev/zero cannot exhaust memory.
 std::optional<std::string> read_script(const std::string& path) {
-  auto text = read_text_file(path);
+  auto text = read_text_file(path, grammar::max_source_bytes);
   if (!text) {
     fmt::print(stderr, "Error reading file '{}': {}\n", path, text.error());
     return std::nullopt;

@@ -52,7 +52,12 @@ void ReplSession::execute_and_print(std::string_view source) {
 void ReplSession::show_tree(std::string_view source) {
   auto program = parse_program(source);
   if (program) {
-    write_line("", print_tree(*program.value()));
+    // Streamed: the print of a long operator chain can be larger than memory.
+    print_tree(*program.value(), [](std::string_view piece) {
+      write_stdout(piece);
+      return true;
+    });
+    write_stdout("\n");
   } else {
     write_line("Parse error: ", program.error());
   }
@@ -62,7 +67,9 @@ void ReplSession::list_variables() {
   std::vector<ListedVariable> variables;
   interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
     if (is_predefined_name(name)) return;
-    variables.push_back({std::string(name), shorten_display(value.display())});
+    std::string shown;
+    value.display_to(shown, kDisplayBytesToShorten);
+    variables.push_back({std::string(name), shorten_display(std::move(shown))});
   });
   write_stdout(format_variable_listing(std::move(variables)));
 }

@@ -6,7 +6,7 @@
 namespace ostrel {
 namespace {
 
-constexpr size_t kLongestShown = 80;
+constexpr size_t kLongestShown = kDisplayBytesToShorten - 1;
 constexpr size_t kShortenedPrefix = 77;
 
 bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }

@@ -36,14 +36,32 @@ std::string_view trim_white_space_start(std::string_view text) {
   return text;
 }
 
-std::string_view trim_white_space_end(std::string_view text) {
-  std::size_t end = 0;
-  for (std::size_t position = 0; position < text.size();) {
-    DecodedChar c = decode_utf8(text.substr(position));
-    position += c.length;
-    if (!c.valid || !is_white_space(c.code_point)) end = position;
+namespace {
+
+bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// The length of the white-space character that ends `text`, or 0 when another character, a
+// malformed byte or nothing ends it. A character is found from its last byte by stepping back
+// over at most three continuation bytes to the byte that starts it.
+std::size_t trailing_white_space_length(std::string_view text) {
+  std::size_t start = text.size();
+  while (start > 0 && text.size() - start < 4) {
+    --start;
+    if (!is_continuation_byte(text[start])) break;
   }
-  return text.substr(0, end);
+  if (start == text.size()) return 0;
+  DecodedChar c = decode_utf8(text.substr(start));
+  bool ends_text = start + c.length == text.size();
+  return c.valid && ends_text && is_white_space(c.code_point) ? c.length : 0;
+}
+
+}  // namespace
+
+// From the end, so that trimming a long text that ends in a short tail costs only the tail (the
+// interactive loop trims its whole pending input after every line).
+std::string_view trim_white_space_end(std::string_view text) {
+  while (std::size_t length = trailing_white_space_length(text)) text.remove_suffix(length);
+  return text;
 }
 
 }  // namespace ostrel

@@ -1,5 +1,7 @@
 #pragma once
 // Whole-file reading as UTF-8 text, with the error texts users see.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "support/result.hpp"
@@ -15,8 +17,9 @@ inline constexpr char kInvalidUtf8[] = "stream did not contain valid UTF-8";
 // The file's bytes, or an OS error text.
 Result<std::string> read_file_bytes(const std::string& path);
 
-// The file's contents, or an OS error text, or "stream did not contain valid UTF-8".
-Result<std::string> read_text_file(const std::string& path);
+// The file's contents, or an OS error text, or "stream did not contain valid UTF-8". A file of
+// more than `max_bytes` gives the error text of EFBIG.
+Result<std::string> read_text_file(const std::string& path, std::size_t max_bytes = SIZE_MAX);
 
 // Whether `text` is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
 bool is_valid_utf8(std::string_view text);

@@ -58,6 +58,11 @@ TEST(Repetition, CountsBelowOneGiveTheEmptyTextAndHugeOnesFail) {
   EXPECT_EQ(apply(Op::Mul, S("ab"), I(3)), "ababab");
   EXPECT_EQ(apply(Op::Mul, I(3), S("ab")), "ababab");
   EXPECT_EQ(apply(Op::Mul, S("ab"), I(0)), "");
+  // Repetition doubles its text: counts on either side of a power of two, wide characters.
+  EXPECT_EQ(apply(Op::Mul, S("ab"), I(1)), "ab");
+  EXPECT_EQ(apply(Op::Mul, S("é-"), I(7)), "é-é-é-é-é-é-é-");
+  EXPECT_EQ(apply(Op::Mul, S("xyz"), I(8)), "xyzxyzxyzxyzxyzxyzxyzxyz");
+  EXPECT_EQ(apply(Op::Mul, S("xyz"), I(9)), "xyzxyzxyzxyzxyzxyzxyzxyzxyz");
   EXPECT_EQ(apply(Op::Mul, S("ab"), I(-5)), "");
   EXPECT_EQ(apply(Op::Mul, S(""), I(kMax)), "");
   EXPECT_EQ(apply(Op::Mul, S("ab"), I(kMax)), "error: out of memory");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using ostrel::Value;
 
@@ -15,6 +16,21 @@ TEST(ValueDisplay, NestedCollections) {
   EXPECT_EQ(Value::tuple({}).display(), "()");
   EXPECT_EQ(Value::dict({}).display(), "{}");
   EXPECT_EQ(Value::builtin("fs.read").display(), "<builtin:fs.read>");
+}
+
+// A list that holds one list twice, 64 levels down, displays to more text than any memory.
+TEST(ValueDisplay, PrefixOfAValueTooLargeToDisplay) {
+  Value v = Value::list({});
+  for (int i = 0; i < 64; ++i) v = Value::list({v, v});
+  std::string prefix;
+  v.display_to(prefix, 81);
+  EXPECT_GE(prefix.size(), 81u);
+  EXPECT_LT(prefix.size(), 100u);
+  EXPECT_EQ(prefix.substr(0, 64), std::string(64, '['));
+
+  std::string text;
+  Value::list({Value::string(std::string(1000, 'x'))}).display_to(text, 81);
+  EXPECT_EQ(text, "[" + std::string(80, 'x'));
 }
 
 TEST(ValueEquality, FollowsLanguageRules) {
