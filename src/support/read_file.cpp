@@ -8,32 +8,12 @@
 #include <cstring>
 #include <new>
 
-#include <utf8proc.h>
-
 #include "support/unique_fd.hpp"
 
 namespace ostrel {
 
 std::string os_error_text(int error_number) {
   return std::string(std::strerror(error_number)) + " (os error " + std::to_string(error_number) + ")";
-}
-
-bool is_valid_utf8(std::string_view text) {
-  auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
-  utf8proc_ssize_t remaining = static_cast<utf8proc_ssize_t>(text.size());
-  while (remaining > 0) {
-    if (*bytes < 0x80) {  // ASCII, by far the most common, needs no decoding
-      ++bytes;
-      --remaining;
-      continue;
-    }
-    utf8proc_int32_t code_point;
-    utf8proc_ssize_t length = utf8proc_iterate(bytes, remaining, &code_point);
-    if (length <= 0) return false;
-    bytes += length;
-    remaining -= length;
-  }
-  return true;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/result.hpp"
+#include "support/utf8_scan.hpp"
 
 namespace ostrel {
 
@@ -21,7 +22,5 @@ Result<std::string> read_file_bytes(const std::string& path);
 // more than `max_bytes` gives the error text of EFBIG.
 Result<std::string> read_text_file(const std::string& path, std::size_t max_bytes = SIZE_MAX);
 
-// Whether `text` is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
-bool is_valid_utf8(std::string_view text);
 
 }  // namespace ostrel
