@@ -9,15 +9,8 @@
 #include "interpreter/operators.hpp"
 
 namespace ostrel {
-namespace {
 
 using K = Value::Kind;
-
-bool is_builtin(const Value& value, std::string_view name) {
-  return value.is(K::BuiltinFn) && value.as_string() == name;
-}
-
-}  // namespace
 
 bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
   if (node.in_place == code::InPlace::Add) {
@@ -58,7 +51,7 @@ bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Va
   bool both_lists = current.is(K::List) && addend.is(K::List);
   if ((both_strings || both_lists) && !sum_fits_in_memory(current, addend)) return fail(kOutOfMemory);
   if (both_strings) {
-    auto append_text = [&](Value& text) { text.string_mut() += addend.as_string(); };
+    auto append_text = [&](Value& text) { text.append_text(addend.as_string()); };
     if (change_in_place(target, current, append_text)) return true;
   } else if (both_lists) {
     auto append_items = [&](Value& list) {
@@ -79,7 +72,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   const auto& call = code::as<code::Call>(*node.value);
   Value callee;
   if (!evaluate(*call.callee, callee)) return false;
-  if (!is_builtin(callee, kBuiltinNames[static_cast<int>(Builtin::Append)])) {
+  if (!is_append(callee)) {
     Value value;
     if (!call_with(callee, call.arguments, value)) return false;
     environment_->assign(*node.target, std::move(value));
