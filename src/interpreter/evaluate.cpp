@@ -5,13 +5,12 @@
 #include "interpreter/evaluator.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/operators.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {
 
 using K = Value::Kind;
-
-bool is_continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Characters (Unicode scalar values) of a UTF-8 text.
 int64_t character_count(const std::string& text) {
