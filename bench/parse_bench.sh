@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --build build --target ostrel_core -j 4 >/dev/null
 g++ -std=c++17 -O2 -Isrc bench/parse_bench.cpp build/libostrel_core.a \
-  $(pkg-config --libs fmt libutf8proc) -pthread -o "$work/parse_bench"
+  $(pkg-config --libs libutf8proc) -pthread -o "$work/parse_bench"
 
 # Ordinary code: functions with nested blocks, conditionals, loops, calls, collections, matches,
 # strings and comments, repeated with varying names until the size is reached.
