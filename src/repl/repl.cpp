@@ -7,11 +7,9 @@
 
 #include "main/version.hpp"
 #include "repl/input_gatherer.hpp"
-#include "repl/loop_command.hpp"
-#include "repl/repl_session.hpp"
-#include "repl/standard_output.hpp"
-#include "support/utf8.hpp"
+#include "repl/commands.hpp"
 #include "support/line_reader.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {
