@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "main/version.hpp"
-#include "repl/input_gatherer.hpp"
 #include "repl/commands.hpp"
-#include "support/line_reader.hpp"
+#include "repl/input_gatherer.hpp"
+#include "support/io.hpp"
 #include "support/utf8.hpp"
 
 namespace ostrel {
