@@ -115,7 +115,7 @@ bool Evaluator::run_body(const Value& callee, ScopeRef frame, Value& out) {
 }
 
 Value Evaluator::function_value(const std::shared_ptr<const code::FunctionCode>& code) {
-  return Value::function(new FunctionObject(code, environment_->snapshot()));
+  return Value::function(new FunctionObject(code, environment_->capture(code->free_names)));
 }
 
 }  // namespace ostrel

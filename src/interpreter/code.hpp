@@ -122,6 +122,9 @@ struct FunctionCode {
   std::optional<Symbol> name;  // absent for lambdas
   std::vector<Symbol> params;
   ExprPtr body;
+  // The names the body (nested functions included) reads or assigns, other than its parameters
+  // and its own name: all a function value needs to keep of the scopes it was made in.
+  std::vector<Symbol> free_names;
 };
 
 struct Stmt {

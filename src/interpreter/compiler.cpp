@@ -1,5 +1,7 @@
 #include "interpreter/compiler.hpp"
 
+#include <algorithm>
+
 namespace ostrel {
 namespace {
 
@@ -38,7 +40,7 @@ struct ExpressionCompiler {
   ExprPtr operator()(const ast::expr::Boolean& n) { return constant(Value::boolean(n.value)); }
   ExprPtr operator()(const ast::expr::Identifier& n) {
     auto out = make<Name>();
-    out->symbol = compiler.intern(n.name);
+    out->symbol = compiler.use(n.name);
     return out;
   }
   ExprPtr operator()(const ast::expr::List& n) { return elements(ExprKind::List, n.elements); }
@@ -137,7 +139,7 @@ struct ExpressionCompiler {
     auto out = make<Assign>();
     out->value = sub(*n.value);
     if (const std::string* target = identifier_name(n.target)) {
-      out->target = compiler.intern(*target);
+      out->target = compiler.use(*target);
       out->in_place = in_place_form(*target, *n.value);
     }
     return out;
@@ -147,7 +149,7 @@ struct ExpressionCompiler {
     out->op = n.op;
     out->current = sub(*n.target);
     out->value = sub(*n.value);
-    if (const std::string* target = identifier_name(n.target)) out->target = compiler.intern(*target);
+    if (const std::string* target = identifier_name(n.target)) out->target = compiler.use(*target);
     return out;
   }
 
@@ -225,6 +227,7 @@ bool Compiler::out_of_stack() {
 
 std::optional<code::Stmt> Compiler::compile(const ast::Stmt& statement) {
   out_of_stack_ = false;
+  used_names_.clear();
   code::Stmt out = this->statement(statement);
   if (out_of_stack_) return std::nullopt;
   return out;
@@ -246,8 +249,27 @@ std::shared_ptr<const code::FunctionCode> Compiler::function(std::optional<std::
   auto out = std::make_shared<FunctionCode>();
   if (name) out->name = intern(*name);
   for (const auto& param : params) out->params.push_back(intern(param.name));
+  used_names_.emplace_back();
   out->body = expression(body);
+  std::vector<Symbol> used = std::move(used_names_.back());
+  used_names_.pop_back();
+  // The call binds the parameters and the function's own name, so they never come from outside.
+  std::sort(used.begin(), used.end());
+  used.erase(std::unique(used.begin(), used.end()), used.end());
+  for (Symbol symbol : used) {
+    bool bound_by_call = (out->name && *out->name == symbol) ||
+                         std::find(out->params.begin(), out->params.end(), symbol) != out->params.end();
+    if (bound_by_call) continue;
+    out->free_names.push_back(symbol);
+    if (!used_names_.empty()) used_names_.back().push_back(symbol);
+  }
   return out;
+}
+
+Symbol Compiler::use(const std::string& name) {
+  Symbol symbol = intern(name);
+  if (!used_names_.empty()) used_names_.back().push_back(symbol);
+  return symbol;
 }
 
 code::Stmt Compiler::statement(const ast::Stmt& statement) {
