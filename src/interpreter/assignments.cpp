@@ -13,10 +13,6 @@ namespace {
 
 using K = Value::Kind;
 
-bool is_builtin(const Value& value, std::string_view name) {
-  return value.is(K::BuiltinFn) && value.as_string() == name;
-}
-
 }  // namespace
 
 bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
@@ -79,7 +75,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   const auto& call = code::as<code::Call>(*node.value);
   Value callee;
   if (!evaluate(*call.callee, callee)) return false;
-  if (!is_builtin(callee, kBuiltinNames[static_cast<int>(Builtin::Append)])) {
+  if (!is_builtin(callee, Builtin::Append)) {
     Value value;
     if (!call_with(callee, call.arguments, value)) return false;
     environment_->assign(*node.target, std::move(value));

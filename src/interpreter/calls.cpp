@@ -36,7 +36,52 @@ class CallFrame {
 bool Evaluator::evaluate_call(const code::Call& node, Value& out) {
   Value callee;
   if (!evaluate(*node.callee, callee)) return false;
+  if (node.walked_range) return call_walking_range(callee, node, out);
   return call_with(callee, node.arguments, out);
+}
+
+// `map(f, range(...))`, `filter(f, range(...))`, `sum(range(...))`: while the callee is still
+// that builtin, the range is walked instead of built; the arguments are evaluated in order.
+bool Evaluator::call_walking_range(const Value& callee, const code::Call& node, Value& out) {
+  const code::Call::WalkedRange& walked = *node.walked_range;
+  if (!is_builtin(callee, walked.walker)) return call_with(callee, node.arguments, out);
+  Value function;
+  Sequence items;
+  for (size_t i = 0; i < node.arguments.size(); ++i) {
+    if (i == walked.argument) {
+      if (!evaluate_sequence(*node.arguments[i], true, items)) return false;
+      continue;
+    }
+    Value value;
+    if (!evaluate(*node.arguments[i], value)) return false;
+    if (i == 0) function = std::move(value);  // map's and filter's function; sum's extras go
+  }
+  if (walked.walker == Builtin::Sum) return take(sum_over(items), out);
+  if (walked.walker == Builtin::Map) return take(map_over(function, items, *this), out);
+  return take(filter_over(function, items, *this), out);
+}
+
+// An iterable; a call of the builtin range in it is counted, not built.
+bool Evaluator::evaluate_sequence(const code::Expr& iterable, bool range_call, Sequence& out) {
+  Value value;
+  if (range_call) {
+    const auto& call = code::as<code::Call>(iterable);
+    Value callee;
+    if (!evaluate(*call.callee, callee)) return false;
+    if (is_builtin(callee, Builtin::Range)) {
+      ValueList arguments;
+      if (!evaluate_all(call.arguments, arguments)) return false;
+      Result<IntRange> range = range_of(arguments);
+      if (!range) return fail(range.error());
+      out = Sequence(*range);
+      return true;
+    }
+    if (!call_with(callee, call.arguments, value)) return false;
+  } else if (!evaluate(iterable, value)) {
+    return false;
+  }
+  out = Sequence(std::move(value));
+  return true;
 }
 
 // The right side is evaluated as it stands and called with the left value: `x |> f(y)` calls

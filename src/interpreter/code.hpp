@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ast/ast.hpp"
+#include "interpreter/builtins.hpp"
 #include "interpreter/symbols.hpp"
 #include "interpreter/value.hpp"
 
@@ -58,6 +59,14 @@ struct Pipe final : Node<ExprKind::Pipe> { ExprPtr left, right; };
 struct Call final : Node<ExprKind::Call> {
   ExprPtr callee;
   std::vector<ExprPtr> arguments;
+  // A call `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`: the builtin it
+  // names, and the position of the range argument, walked without building it while both
+  // names are still the builtins.
+  struct WalkedRange {
+    Builtin walker;
+    size_t argument;
+  };
+  std::optional<WalkedRange> walked_range;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {
@@ -72,6 +81,7 @@ struct If final : Node<ExprKind::If> {
 struct For final : Node<ExprKind::For> {
   Symbol variable = 0;
   ExprPtr iterable, body;
+  bool over_range_call = false;  // the iterable is a call `range(...)`
 };
 struct While final : Node<ExprKind::While> { ExprPtr condition, body; };
 
@@ -100,6 +110,7 @@ struct Comprehension final : Node<ExprKind::Comprehension> {
   Symbol variable = 0;
   ExprPtr iterable;
   ExprPtr condition;  // null when absent
+  bool over_range_call = false;  // the iterable is a call `range(...)`
 };
 struct Block final : Node<ExprKind::Block> { std::vector<Stmt> statements; };
 

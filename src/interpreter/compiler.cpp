@@ -17,6 +17,24 @@ const std::string* identifier_name(const ast::ExprPtr& e) {
   return id ? &id->name : nullptr;
 }
 
+bool is_call_to(const ast::Expr& e, std::string_view name) {
+  auto* call = std::get_if<ast::expr::FunctionCall>(&e.node);
+  const std::string* callee = call ? identifier_name(call->callee) : nullptr;
+  return callee && *callee == name;
+}
+
+// Which argument of a call to map, filter or sum is a range(...) call they could walk.
+std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& call) {
+  const std::string* callee = identifier_name(call.callee);
+  std::optional<Builtin> walker = callee ? builtin_named(*callee) : std::nullopt;
+  const auto& arguments = call.arguments;
+  bool mapping = walker == Builtin::Map || walker == Builtin::Filter;
+  if (mapping && arguments.size() == 2 && is_call_to(*arguments[1], "range")) return Call::WalkedRange{*walker, 1};
+  if (walker == Builtin::Sum && !arguments.empty() && is_call_to(*arguments[0], "range"))
+    return Call::WalkedRange{*walker, 0};
+  return std::nullopt;
+}
+
 // Which in-place form, if any, `target = value` has.
 InPlace in_place_form(const std::string& target, const ast::Expr& value) {
   if (auto* binary = std::get_if<ast::expr::BinaryOp>(&value.node)) {
@@ -73,6 +91,7 @@ struct ExpressionCompiler {
     auto out = make<Call>();
     out->callee = sub(*n.callee);
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
+    out->walked_range = walked_range(n);
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
@@ -98,6 +117,7 @@ struct ExpressionCompiler {
     auto out = make<For>();
     out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
+    out->over_range_call = is_call_to(*n.iterable, "range");
     out->body = sub(*n.body);
     return out;
   }
@@ -126,6 +146,7 @@ struct ExpressionCompiler {
     out->element = sub(*n.element);
     out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
+    out->over_range_call = is_call_to(*n.iterable, "range");
     if (n.condition) out->condition = sub(*n.condition);
     return out;
   }

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "ast/ast.hpp"
+#include "interpreter/builtins.hpp"
 #include "interpreter/code.hpp"
 #include "interpreter/environment.hpp"
 #include "interpreter/output_sink.hpp"
@@ -70,6 +71,8 @@ class Evaluator {
   // calls.cpp
   bool evaluate_call(const code::Call& node, Value& out);
   bool evaluate_pipe(const code::Pipe& node, Value& out);
+  bool call_walking_range(const Value& callee, const code::Call& node, Value& out);
+  bool evaluate_sequence(const code::Expr& iterable, bool range_call, Sequence& out);
   bool call_with(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool apply(const Value& callee, const ValueList& arguments, Value& out);
