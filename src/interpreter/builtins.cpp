@@ -2,11 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
-#include "interpreter/evaluator.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/operators.hpp"
 #include "interpreter/truth.hpp"
@@ -16,17 +16,17 @@ namespace {
 
 using K = Value::Kind;
 
-Result<Value> print(const ValueList& arguments, OutputSink& output) {
+Result<Value> print(const ValueList& arguments, Caller& caller) {
   std::string line;
   for (size_t i = 0; i < arguments.size(); ++i) {
     if (i > 0) line += ' ';
     arguments[i].display_to(line);
   }
-  output.write_line(line);
+  caller.output().write_line(line);
   return Value();
 }
 
-Result<Value> length(const ValueList& arguments) {
+Result<Value> length(const ValueList& arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::String)) return Value::integer(static_cast<int64_t>(v->as_string().size()));
   if (v && v->is(K::List)) return Value::integer(static_cast<int64_t>(v->as_list().size()));
@@ -43,7 +43,7 @@ uint64_t range_count(int64_t start, int64_t end, int64_t step) {
   return (distance - 1) / stride + 1;
 }
 
-Result<Value> range(const ValueList& arguments) {
+Result<Value> range(const ValueList& arguments, Caller&) {
   Result<IntRange> range = range_of(arguments);
   if (!range) return std::move(range).take_error();
   if (!fits_in_memory(range->count, sizeof(Value))) return Error{kOutOfMemory};
@@ -78,7 +78,7 @@ std::optional<int64_t> parse_int(const std::string& text) {
   return static_cast<int64_t>(negative ? uint64_t{0} - magnitude : magnitude);
 }
 
-Result<Value> to_int(const ValueList& arguments) {
+Result<Value> to_int(const ValueList& arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::Int)) return *v;
   if (v && v->is(K::Float)) return Value::integer(float_to_int(v->as_float()));
@@ -127,7 +127,7 @@ bool is_float_text(std::string_view text) {
   return i == text.size();
 }
 
-Result<Value> to_float(const ValueList& arguments) {
+Result<Value> to_float(const ValueList& arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::Int)) return Value::floating(static_cast<double>(v->as_int()));
   if (v && v->is(K::Float)) return *v;
@@ -140,22 +140,30 @@ Result<Value> to_float(const ValueList& arguments) {
   return Error{"float() requires a numeric or string argument"};
 }
 
-Result<Value> map(const ValueList& arguments, Evaluator& evaluator) {
+Result<Value> map(const ValueList& arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"map() takes 2 arguments (function, list)"};
-  return map_over(arguments[0], Sequence(arguments[1]), evaluator);
+  return map_over(arguments[0], Sequence(arguments[1]), caller);
 }
 
-Result<Value> filter(const ValueList& arguments, Evaluator& evaluator) {
+Result<Value> filter(const ValueList& arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"filter() takes 2 arguments (function, list)"};
-  return filter_over(arguments[0], Sequence(arguments[1]), evaluator);
+  return filter_over(arguments[0], Sequence(arguments[1]), caller);
 }
 
-Result<Value> sum(const ValueList& arguments) {
+Result<Value> sum(const ValueList& arguments, Caller&) {
   if (arguments.empty()) return Error{"sum() requires a list argument"};
   return sum_over(Sequence(arguments[0]));
 }
 
-Result<Value> append(const ValueList& arguments) {
+Result<Value> to_string(const ValueList& arguments, Caller&) {
+  return Value::string(arguments.empty() ? std::string() : arguments[0].display());
+}
+
+Result<Value> type(const ValueList& arguments, Caller&) {
+  return Value::string(arguments.empty() ? "None" : arguments[0].type_name());
+}
+
+Result<Value> append(const ValueList& arguments, Caller&) {
   if (arguments.size() != 2) return Error{"append() takes 2 arguments (list, item)"};
   if (!arguments[0].is(K::List)) return Error{"append() first argument must be a list"};
   Value list = arguments[0];
@@ -164,6 +172,34 @@ Result<Value> append(const ValueList& arguments) {
 }
 
 }  // namespace
+
+const std::vector<Builtin>& builtins() {
+  static const std::vector<Builtin> table = {
+      {"print", print},
+      {"println", print},
+      {"len", length},
+      {"range", range},
+      {"str", to_string},
+      {"int", to_int},
+      {"float", to_float},
+      {"type", type},
+      {"map", map},
+      {"filter", filter},
+      {"sum", sum},
+      {"append", append},
+  };
+  return table;
+}
+
+bool is_append(const Value& callee) {
+  static const Builtin* const entry = builtin_named("append");
+  return is_builtin(callee, entry);
+}
+
+const Builtin* builtin_named(std::string_view name) {
+  auto found = std::find_if(builtins().begin(), builtins().end(), [&](const Builtin& b) { return b.name == name; });
+  return found == builtins().end() ? nullptr : &*found;
+}
 
 Result<IntRange> range_of(const ValueList& arguments) {
   if (arguments.empty() || arguments.size() > 3) return Error{"range() takes 1-3 arguments"};
@@ -178,7 +214,7 @@ Result<IntRange> range_of(const ValueList& arguments) {
   return range;
 }
 
-Result<Value> map_over(const Value& callee, const Sequence& items, Evaluator& evaluator) {
+Result<Value> map_over(const Value& callee, const Sequence& items, Caller& caller) {
   if (!items.is_walkable()) return Error{"map() second argument must be a list"};
   // The result is as long as the range, which was refused before it was built, not after.
   if (items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return Error{kOutOfMemory};
@@ -187,20 +223,20 @@ Result<Value> map_over(const Value& callee, const Sequence& items, Evaluator& ev
   ValueList argument(1);
   for (uint64_t i = 0; i < items.size(); ++i) {
     argument[0] = items.at(i);
-    Result<Value> result = evaluator.call_value(callee, argument);
+    Result<Value> result = caller.call_value(callee, argument);
     if (!result) return std::move(result).take_error();
     results.push_back(std::move(result).value());
   }
   return Value::list(std::move(results));
 }
 
-Result<Value> filter_over(const Value& callee, const Sequence& items, Evaluator& evaluator) {
+Result<Value> filter_over(const Value& callee, const Sequence& items, Caller& caller) {
   if (!items.is_walkable()) return Error{"filter() second argument must be a list"};
   ValueList kept;
   ValueList argument(1);
   for (uint64_t i = 0; i < items.size(); ++i) {
     argument[0] = items.at(i);
-    Result<Value> result = evaluator.call_value(callee, argument);
+    Result<Value> result = caller.call_value(callee, argument);
     if (!result) return std::move(result).take_error();
     if (is_true(result.value())) kept.push_back(std::move(argument[0]));
   }
@@ -216,34 +252,6 @@ Result<Value> sum_over(const Sequence& items) {
     total = std::move(next).value();
   }
   return total;
-}
-
-std::optional<Builtin> builtin_named(std::string_view name) {
-  for (size_t i = 0; i < kBuiltinNames.size(); ++i)
-    if (name == kBuiltinNames[i]) return static_cast<Builtin>(i);
-  return std::nullopt;
-}
-
-bool is_builtin(const Value& value, Builtin builtin) {
-  return value.is(K::BuiltinFn) && value.as_string() == kBuiltinNames[static_cast<int>(builtin)];
-}
-
-Result<Value> call_builtin(Builtin builtin, const ValueList& arguments, Evaluator& evaluator) {
-  switch (builtin) {
-    case Builtin::Print:
-    case Builtin::Println: return print(arguments, evaluator.output());
-    case Builtin::Len: return length(arguments);
-    case Builtin::Range: return range(arguments);
-    case Builtin::Str: return Value::string(arguments.empty() ? std::string() : arguments[0].display());
-    case Builtin::Int: return to_int(arguments);
-    case Builtin::Float: return to_float(arguments);
-    case Builtin::Type: return Value::string(arguments.empty() ? "None" : arguments[0].type_name());
-    case Builtin::Map: return map(arguments, evaluator);
-    case Builtin::Filter: return filter(arguments, evaluator);
-    case Builtin::Sum: return sum(arguments);
-    case Builtin::Append: return append(arguments);
-  }
-  return Value();
 }
 
 }  // namespace ostrel

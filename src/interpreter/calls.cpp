@@ -1,12 +1,11 @@
 // Calls: user functions and lambdas run in their closure with one scope of parameters on top;
-// builtins run here; every other builtin name goes to the system library.
+// builtins and library members run the function of their table entry.
 #include <fmt/format.h>
 
 #include "interpreter/builtins.hpp"
 #include "interpreter/evaluator.hpp"
 #include "interpreter/function.hpp"
 #include "interpreter/limits.hpp"
-#include "stdlib/call.hpp"
 
 namespace ostrel {
 
@@ -44,31 +43,32 @@ bool Evaluator::evaluate_call(const code::Call& node, Value& out) {
 // that builtin, the range is walked instead of built; the arguments are evaluated in order.
 bool Evaluator::call_walking_range(const Value& callee, const code::Call& node, Value& out) {
   const code::Call::WalkedRange& walked = *node.walked_range;
-  if (!is_builtin(callee, walked.walker)) return call_with(callee, node.arguments, out);
+  if (!is_builtin(callee, walked.entry)) return call_with(callee, node.arguments, out);
   Value function;
   Sequence items;
   for (size_t i = 0; i < node.arguments.size(); ++i) {
     if (i == walked.argument) {
-      if (!evaluate_sequence(*node.arguments[i], true, items)) return false;
+      if (!evaluate_sequence(*node.arguments[i], walked.range, items)) return false;
       continue;
     }
     Value value;
     if (!evaluate(*node.arguments[i], value)) return false;
     if (i == 0) function = std::move(value);  // map's and filter's function; sum's extras go
   }
-  if (walked.walker == Builtin::Sum) return take(sum_over(items), out);
-  if (walked.walker == Builtin::Map) return take(map_over(function, items, *this), out);
+  using Walker = code::Call::WalkedRange::Walker;
+  if (walked.walker == Walker::Sum) return take(sum_over(items), out);
+  if (walked.walker == Walker::Map) return take(map_over(function, items, *this), out);
   return take(filter_over(function, items, *this), out);
 }
 
-// An iterable; a call of the builtin range in it is counted, not built.
-bool Evaluator::evaluate_sequence(const code::Expr& iterable, bool range_call, Sequence& out) {
+// An iterable; a call `range(...)` of the builtin `range` is counted, not built.
+bool Evaluator::evaluate_sequence(const code::Expr& iterable, const Builtin* range, Sequence& out) {
   Value value;
-  if (range_call) {
+  if (range) {
     const auto& call = code::as<code::Call>(iterable);
     Value callee;
     if (!evaluate(*call.callee, callee)) return false;
-    if (is_builtin(callee, Builtin::Range)) {
+    if (is_builtin(callee, range)) {
       ValueList arguments;
       if (!evaluate_all(call.arguments, arguments)) return false;
       Result<IntRange> range = range_of(arguments);
@@ -137,13 +137,7 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
     for (size_t i = 0; i < params.size(); ++i) scope.define(params[i], i < arguments.size() ? arguments[i] : Value());
     return run_body(callee, std::move(frame), out);
   }
-  if (callee.is(Value::Kind::BuiltinFn)) {
-    const std::string& name = callee.as_string();
-    if (std::optional<Builtin> builtin = builtin_named(name)) return take(call_builtin(*builtin, arguments, *this), out);
-    std::optional<Result<Value>> result = stdlib::call(name, arguments, output_);
-    if (!result) return fail(fmt::format("unknown builtin: {}", name));
-    return take(std::move(*result), out);
-  }
+  if (callee.is(Value::Kind::BuiltinFn)) return take(callee.as_builtin().function(arguments, *this), out);
   return fail(fmt::format("cannot call non-function: {}", callee.display()));
 }
 

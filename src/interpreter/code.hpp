@@ -59,11 +59,14 @@ struct Pipe final : Node<ExprKind::Pipe> { ExprPtr left, right; };
 struct Call final : Node<ExprKind::Call> {
   ExprPtr callee;
   std::vector<ExprPtr> arguments;
-  // A call `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`: the builtin it
-  // names, and the position of the range argument, walked without building it while both
-  // names are still the builtins.
+  // A call `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`: which of them,
+  // and the position of the range argument, walked without building it while both names are
+  // still the builtins.
   struct WalkedRange {
-    Builtin walker;
+    enum class Walker : uint8_t { Map, Filter, Sum };
+    Walker walker;
+    const Builtin* entry;  // the builtin the name stood for when compiled
+    const Builtin* range;
     size_t argument;
   };
   std::optional<WalkedRange> walked_range;
@@ -81,7 +84,7 @@ struct If final : Node<ExprKind::If> {
 struct For final : Node<ExprKind::For> {
   Symbol variable = 0;
   ExprPtr iterable, body;
-  bool over_range_call = false;  // the iterable is a call `range(...)`
+  const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
 };
 struct While final : Node<ExprKind::While> { ExprPtr condition, body; };
 
@@ -110,7 +113,7 @@ struct Comprehension final : Node<ExprKind::Comprehension> {
   Symbol variable = 0;
   ExprPtr iterable;
   ExprPtr condition;  // null when absent
-  bool over_range_call = false;  // the iterable is a call `range(...)`
+  const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
 };
 struct Block final : Node<ExprKind::Block> { std::vector<Stmt> statements; };
 

@@ -23,15 +23,20 @@ bool is_call_to(const ast::Expr& e, std::string_view name) {
   return callee && *callee == name;
 }
 
+// The builtin range when the expression is a call of that name: a walk need not build it.
+const Builtin* range_call(const ast::Expr& e) { return is_call_to(e, "range") ? builtin_named("range") : nullptr; }
+
 // Which argument of a call to map, filter or sum is a range(...) call they could walk.
 std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& call) {
+  using Walker = Call::WalkedRange::Walker;
   const std::string* callee = identifier_name(call.callee);
-  std::optional<Builtin> walker = callee ? builtin_named(*callee) : std::nullopt;
+  if (!callee) return std::nullopt;
   const auto& arguments = call.arguments;
-  bool mapping = walker == Builtin::Map || walker == Builtin::Filter;
-  if (mapping && arguments.size() == 2 && is_call_to(*arguments[1], "range")) return Call::WalkedRange{*walker, 1};
-  if (walker == Builtin::Sum && !arguments.empty() && is_call_to(*arguments[0], "range"))
-    return Call::WalkedRange{*walker, 0};
+  bool mapping = *callee == "map" || *callee == "filter";
+  if (mapping && arguments.size() == 2 && range_call(*arguments[1]))
+    return Call::WalkedRange{*callee == "map" ? Walker::Map : Walker::Filter, builtin_named(*callee), range_call(*arguments[1]), 1};
+  if (*callee == "sum" && !arguments.empty() && range_call(*arguments[0]))
+    return Call::WalkedRange{Walker::Sum, builtin_named(*callee), range_call(*arguments[0]), 0};
   return std::nullopt;
 }
 
@@ -117,7 +122,7 @@ struct ExpressionCompiler {
     auto out = make<For>();
     out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
-    out->over_range_call = is_call_to(*n.iterable, "range");
+    out->range = range_call(*n.iterable);
     out->body = sub(*n.body);
     return out;
   }
@@ -146,7 +151,7 @@ struct ExpressionCompiler {
     out->element = sub(*n.element);
     out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
-    out->over_range_call = is_call_to(*n.iterable, "range");
+    out->range = range_call(*n.iterable);
     if (n.condition) out->condition = sub(*n.condition);
     return out;
   }

@@ -20,7 +20,7 @@ bool Evaluator::evaluate_if(const code::If& node, Value& out) {
 
 bool Evaluator::evaluate_for(const code::For& node, Value& out) {
   Sequence items;
-  if (!evaluate_sequence(*node.iterable, node.over_range_call, items)) return false;
+  if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
   ScopeGuard loop_scope(*environment_);
   Value last;
@@ -66,7 +66,7 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
 
 bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& out) {
   Sequence items;
-  if (!evaluate_sequence(*node.iterable, node.over_range_call, items)) return false;
+  if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("list comprehension requires iterable");
   // As long as the range when nothing is filtered out: refused before the range was built.
   if (!node.condition && items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return fail(kOutOfMemory);

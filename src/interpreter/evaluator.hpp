@@ -21,15 +21,15 @@
 
 namespace ostrel {
 
-class Evaluator {
+class Evaluator final : public Caller {
  public:
-  explicit Evaluator(OutputSink& output);
+  Evaluator(OutputSink& output, const std::vector<Module>& modules);
   Evaluator(const Evaluator&) = delete;
   Evaluator& operator=(const Evaluator&) = delete;
 
   Result<Value> run_program(const ast::Stmt& program);
-  Result<Value> call_value(const Value& callee, const ValueList& arguments);
-  OutputSink& output() { return output_; }
+  Result<Value> call_value(const Value& callee, const ValueList& arguments) override;
+  OutputSink& output() override { return output_; }
   void for_each_binding(const std::function<void(std::string_view, const Value&)>& visit) const;
 
  private:
@@ -72,7 +72,7 @@ class Evaluator {
   bool evaluate_call(const code::Call& node, Value& out);
   bool evaluate_pipe(const code::Pipe& node, Value& out);
   bool call_walking_range(const Value& callee, const code::Call& node, Value& out);
-  bool evaluate_sequence(const code::Expr& iterable, bool range_call, Sequence& out);
+  bool evaluate_sequence(const code::Expr& iterable, const Builtin* range, Sequence& out);
   bool call_with(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool apply(const Value& callee, const ValueList& arguments, Value& out);

@@ -7,12 +7,13 @@
 #include "parser/parse_program.hpp"
 #include "repl/standard_output.hpp"
 #include "repl/variable_listing.hpp"
+#include "stdlib/library.hpp"
 
 namespace ostrel {
 namespace {
 
 std::unique_ptr<Interpreter> fresh_interpreter() {
-  return std::make_unique<Interpreter>(std::make_unique<CaptureSink>());
+  return std::make_unique<Interpreter>(std::make_unique<CaptureSink>(), stdlib::modules());
 }
 
 void write_line(std::string_view prefix, std::string_view text) {

@@ -3,18 +3,15 @@
 
 namespace ostrel::stdlib {
 
-const Module& systemd_module() {
-  static const Module module{
-      "systemd",
-      {
-          {"start", command_member(Operand::Text, "sudo", {"systemctl", "start"})},
-          {"stop", command_member(Operand::Text, "sudo", {"systemctl", "stop"})},
-          {"restart", command_member(Operand::Text, "sudo", {"systemctl", "restart"})},
-          {"enable", command_member(Operand::Text, "sudo", {"systemctl", "enable"})},
-          {"disable", command_member(Operand::Text, "sudo", {"systemctl", "disable"})},
-          {"status", command_member(Operand::Text, "systemctl", {"status"})},
-      }};
-  return module;
+Module systemd_module() {
+  return module("systemd", {
+      {"start", command_member(Operand::Text, "sudo", {"systemctl", "start"})},
+      {"stop", command_member(Operand::Text, "sudo", {"systemctl", "stop"})},
+      {"restart", command_member(Operand::Text, "sudo", {"systemctl", "restart"})},
+      {"enable", command_member(Operand::Text, "sudo", {"systemctl", "enable"})},
+      {"disable", command_member(Operand::Text, "sudo", {"systemctl", "disable"})},
+      {"status", command_member(Operand::Text, "systemctl", {"status"})},
+  });
 }
 
 }  // namespace ostrel::stdlib
