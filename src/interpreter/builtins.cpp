@@ -44,12 +44,11 @@ uint64_t range_count(int64_t start, int64_t end, int64_t step) {
 }
 
 Result<Value> range(const ValueList& arguments, Caller&) {
-  Result<IntRange> range = range_of(arguments);
-  if (!range) return std::move(range).take_error();
-  if (!fits_in_memory(range->count, sizeof(Value))) return Error{kOutOfMemory};
+  OSTREL_TRY(range, range_of(arguments));
+  if (!fits_in_memory(range.count, sizeof(Value))) return Error{kOutOfMemory};
   ValueList items;
-  items.reserve(range->count);
-  for (uint64_t i = 0; i < range->count; ++i) items.push_back(Value::integer(range->at(i)));
+  items.reserve(range.count);
+  for (uint64_t i = 0; i < range.count; ++i) items.push_back(Value::integer(range.at(i)));
   return Value::list(std::move(items));
 }
 
@@ -223,9 +222,8 @@ Result<Value> map_over(const Value& callee, const Sequence& items, Caller& calle
   ValueList argument(1);
   for (uint64_t i = 0; i < items.size(); ++i) {
     argument[0] = items.at(i);
-    Result<Value> result = caller.call_value(callee, argument);
-    if (!result) return std::move(result).take_error();
-    results.push_back(std::move(result).value());
+    OSTREL_TRY(result, caller.call_value(callee, argument));
+    results.push_back(std::move(result));
   }
   return Value::list(std::move(results));
 }
@@ -236,9 +234,8 @@ Result<Value> filter_over(const Value& callee, const Sequence& items, Caller& ca
   ValueList argument(1);
   for (uint64_t i = 0; i < items.size(); ++i) {
     argument[0] = items.at(i);
-    Result<Value> result = caller.call_value(callee, argument);
-    if (!result) return std::move(result).take_error();
-    if (is_true(result.value())) kept.push_back(std::move(argument[0]));
+    OSTREL_TRY(result, caller.call_value(callee, argument));
+    if (is_true(result)) kept.push_back(std::move(argument[0]));
   }
   return Value::list(std::move(kept));
 }
@@ -247,9 +244,8 @@ Result<Value> sum_over(const Sequence& items) {
   if (!items.is_walkable()) return Error{"sum() requires a list argument"};
   Value total = Value::integer(0);
   for (uint64_t i = 0; i < items.size(); ++i) {
-    Result<Value> next = binary_operation(ast::BinaryOperator::Add, total, items.at(i));
-    if (!next) return next;
-    total = std::move(next).value();
+    OSTREL_TRY(next, binary_operation(ast::BinaryOperator::Add, total, items.at(i)));
+    total = std::move(next);
   }
   return total;
 }
