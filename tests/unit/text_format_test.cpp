@@ -1,4 +1,4 @@
-#include "support/float_format.hpp"
+#include "support/text_format.hpp"
 
 #include <gtest/gtest.h>
 

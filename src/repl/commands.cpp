@@ -1,16 +1,18 @@
-#include "repl/repl_session.hpp"
+#include "repl/commands.hpp"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "ast/print_tree.hpp"
 #include "parser/parse_program.hpp"
-#include "repl/standard_output.hpp"
 #include "repl/variable_listing.hpp"
 #include "stdlib/library.hpp"
 
 namespace ostrel {
 namespace {
+
+constexpr std::string_view kShowTreePrefix = ":ast ";
 
 std::unique_ptr<Interpreter> fresh_interpreter() {
   return std::make_unique<Interpreter>(std::make_unique<CaptureSink>(), stdlib::modules());
@@ -24,6 +26,42 @@ void write_line(std::string_view prefix, std::string_view text) {
 }
 
 }  // namespace
+
+void write_stdout(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  // Keep an error from one write from swallowing the next ones.
+  std::clearerr(stdout);
+}
+
+void flush_stdout() {
+  std::fflush(stdout);
+  std::clearerr(stdout);
+}
+
+LoopCommand classify_command(std::string_view t) {
+  if (t == ":quit" || t == ":exit" || t == ":q") return LoopCommand::Quit;
+  if (t == ":help" || t == ":h" || t == ":?") return LoopCommand::Help;
+  if (t == ":env") return LoopCommand::ListVariables;
+  if (t == ":reset") return LoopCommand::Reset;
+  if (t.substr(0, kShowTreePrefix.size()) == kShowTreePrefix) return LoopCommand::ShowTree;
+  return LoopCommand::NotACommand;
+}
+
+std::string_view tree_source(std::string_view trimmed_line) {
+  return trimmed_line.substr(kShowTreePrefix.size());
+}
+
+const std::string_view kHelpText =
+    "Ostrel REPL Commands:\n"
+    "  :help, :h, :?   Show this help message\n"
+    "  :quit, :exit, :q Exit the REPL\n"
+    "  :env             Show all defined variables\n"
+    "  :reset           Reset the interpreter environment\n"
+    "  :ast <expr>      Show the AST for an expression\n"
+    "\n"
+    "Enter Ostrel expressions or statements to evaluate.\n"
+    "Multiline input: lines ending with ':', '(', '[', '{', or '\\'\n"
+    "  are automatically continued on the next line.\n";
 
 ReplSession::ReplSession() : interpreter_(fresh_interpreter()) {}
 
