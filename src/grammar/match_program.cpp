@@ -3,7 +3,7 @@
 
 #include "grammar/grammar_rules.hpp"
 #include "grammar/syntax_error.hpp"
-#include "support/utf8_scan.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel::grammar {
 

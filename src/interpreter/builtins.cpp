@@ -155,9 +155,8 @@ Result<Value> map(const ValueList& arguments, Caller& caller) {
   ValueList argument(1);
   for (const Value& element : arguments[1].as_list()) {
     argument[0] = element;
-    Result<Value> result = caller.call_value(arguments[0], argument);
-    if (!result) return std::move(result).take_error();
-    results.push_back(std::move(result).value());
+    OSTREL_TRY(result, caller.call_value(arguments[0], argument));
+    results.push_back(std::move(result));
   }
   return Value::list(std::move(results));
 }
@@ -169,9 +168,8 @@ Result<Value> filter(const ValueList& arguments, Caller& caller) {
   ValueList argument(1);
   for (const Value& element : arguments[1].as_list()) {
     argument[0] = element;
-    Result<Value> result = caller.call_value(arguments[0], argument);
-    if (!result) return std::move(result).take_error();
-    if (is_true(result.value())) kept.push_back(element);
+    OSTREL_TRY(result, caller.call_value(arguments[0], argument));
+    if (is_true(result)) kept.push_back(element);
   }
   return Value::list(std::move(kept));
 }
@@ -180,9 +178,8 @@ Result<Value> sum(const ValueList& arguments, Caller&) {
   if (arguments.empty() || !arguments[0].is(K::List)) return Error{"sum() requires a list argument"};
   Value total = Value::integer(0);
   for (const Value& element : arguments[0].as_list()) {
-    Result<Value> next = binary_operation(ast::BinaryOperator::Add, total, element);
-    if (!next) return next;
-    total = std::move(next).value();
+    OSTREL_TRY(next, binary_operation(ast::BinaryOperator::Add, total, element));
+    total = std::move(next);
   }
   return total;
 }

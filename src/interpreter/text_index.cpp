@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "support/utf8.hpp"
+
 namespace ostrel {
 namespace {
-
-bool is_continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Eight bytes at a time: this runs over every string that is indexed.
 bool all_ascii(const char* bytes, size_t size) {

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "repl/needs_more_input.hpp"
-#include "support/char_class.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 

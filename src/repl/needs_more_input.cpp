@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "support/char_class.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {

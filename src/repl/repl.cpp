@@ -10,7 +10,7 @@
 #include "repl/loop_command.hpp"
 #include "repl/repl_session.hpp"
 #include "repl/standard_output.hpp"
-#include "support/char_class.hpp"
+#include "support/utf8.hpp"
 #include "support/line_reader.hpp"
 
 namespace ostrel {

@@ -20,9 +20,8 @@ MemberFunction command_member(Operand operand, std::string program, std::vector<
     if (operand == Operand::None) {
       if (auto refusal = arguments.refuse_any()) return std::move(*refusal);
     } else {
-      Result<std::string> text = take_operand(operand, arguments);
-      if (!text) return std::move(text).take_error();
-      command_arguments.push_back(std::move(text).value());
+      OSTREL_TRY(text, take_operand(operand, arguments));
+      command_arguments.push_back(std::move(text));
     }
     return run_command(program, command_arguments, output);
   };

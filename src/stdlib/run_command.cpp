@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "support/line_reader.hpp"
-#include "support/read_file.hpp"
+#include "support/os_error.hpp"
 #include "support/unique_fd.hpp"
 
 extern char** environ;

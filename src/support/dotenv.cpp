@@ -9,6 +9,7 @@
 
 #include "support/dotenv_parse.hpp"
 #include "support/environment_variable.hpp"
+#include "support/os_error.hpp"
 #include "support/read_file.hpp"
 #include "support/result.hpp"
 
@@ -34,9 +35,8 @@ std::string join(const std::string& directory, std::string_view name) {
 // The first regular file called `name` in the current directory or one of its parents.
 Result<std::string> find_upward(std::string_view name) {
   if (name.find('\0') != std::string_view::npos) return Error{"file name contained an unexpected NUL byte"};
-  Result<std::string> directory = current_directory();
-  if (!directory) return directory;
-  for (std::string dir = directory.value();; dir = parent_of(dir)) {
+  OSTREL_TRY(directory, current_directory());
+  for (std::string dir = std::move(directory);; dir = parent_of(dir)) {
     std::string candidate = join(dir, name);
     struct stat info;
     if (stat(candidate.c_str(), &info) == 0) {

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "support/char_class.hpp"
-#include "support/read_file.hpp"
 #include "support/utf8.hpp"
 
 namespace ostrel::dotenv {

@@ -3,10 +3,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "support/char_class.hpp"
+#include "support/utf8.hpp"
 #include "support/dotenv_lines.hpp"
 #include "support/result.hpp"
-#include "support/utf8.hpp"
 
 namespace ostrel::dotenv {
 namespace {
@@ -202,9 +201,8 @@ Result<std::optional<Entry>> parse_line(std::string_view line, Substitutions& su
   cursor.skip_white_space();
   std::string value;
   if (!cursor.at_end_or_comment()) {
-    Result<std::string> parsed = ValueParser(cursor.rest(), substitutions).parse();
-    if (!parsed) return std::move(parsed).take_error();
-    value = std::move(parsed).value();
+    OSTREL_TRY(parsed, ValueParser(cursor.rest(), substitutions).parse());
+    value = std::move(parsed);
   }
   substitutions.remember(*key, value);
   return std::optional<Entry>(Entry{std::move(*key), std::move(value)});

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "support/read_file.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 

@@ -5,7 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "support/read_file.hpp"
+#include "support/os_error.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 
@@ -13,9 +14,8 @@ Result<bool> LineReader::read_line(std::string& line) {
   line.clear();
   for (;;) {
     if (begin_ == end_) {
-      auto more = refill();
-      if (!more) return std::move(more).take_error();
-      if (!more.value()) break;
+      OSTREL_TRY(more, refill());
+      if (!more) break;
     }
     const char* start = buffer_ + begin_;
     const void* newline = std::memchr(start, '\n', end_ - begin_);

@@ -5,29 +5,15 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <new>
 
+#include "support/os_error.hpp"
 #include "support/unique_fd.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 
-std::string os_error_text(int error_number) {
-  return std::string(std::strerror(error_number)) + " (os error " + std::to_string(error_number) + ")";
-}
-
 namespace {
-
-// Where the character that may still be incomplete at the end of `text` starts: UTF-8 can be
-// checked up to there before the rest of the file has arrived.
-std::size_t last_character_start(std::string_view text) {
-  std::size_t start = text.size();
-  while (start > 0 && text.size() - start < 4) {
-    --start;
-    if ((static_cast<unsigned char>(text[start]) & 0xC0) != 0x80) break;
-  }
-  return start;
-}
 
 // Reads the whole file; with `text`, stops at the first bytes that are not UTF-8, so that an
 // endless device of binary data ends at once. More than `max_bytes` is refused with EFBIG.
@@ -51,6 +37,7 @@ Result<std::string> read_file(const std::string& path, bool text, std::size_t ma
       return Error{os_error_text(ENOMEM)};
     }
     if (!text) continue;
+    // The last character may be incomplete until the next read.
     std::size_t complete = last_character_start(content);
     if (!is_valid_utf8(std::string_view(content).substr(checked, complete - checked))) return Error{kInvalidUtf8};
     checked = complete;

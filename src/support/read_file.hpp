@@ -5,15 +5,8 @@
 #include <string>
 
 #include "support/result.hpp"
-#include "support/utf8_scan.hpp"
 
 namespace ostrel {
-
-// "No such file or directory (os error 2)" style text for an errno value.
-std::string os_error_text(int error_number);
-
-// The error text for bytes that are not UTF-8 where text is required.
-inline constexpr char kInvalidUtf8[] = "stream did not contain valid UTF-8";
 
 // The file's bytes, or an OS error text.
 Result<std::string> read_file_bytes(const std::string& path);
@@ -21,6 +14,5 @@ Result<std::string> read_file_bytes(const std::string& path);
 // The file's contents, or an OS error text, or "stream did not contain valid UTF-8". A file of
 // more than `max_bytes` gives the error text of EFBIG.
 Result<std::string> read_text_file(const std::string& path, std::size_t max_bytes = SIZE_MAX);
-
 
 }  // namespace ostrel

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/utf8.hpp"
+
 namespace ostrel {
 namespace {
 
