@@ -11,7 +11,7 @@
 #include "interpreter/key_index.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/text_index.hpp"
-#include "support/float_format.hpp"
+#include "support/text_format.hpp"
 
 namespace ostrel {
 namespace {
