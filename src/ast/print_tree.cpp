@@ -5,8 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/float_format.hpp"
-#include "support/quoted_text.hpp"
+#include "support/text_format.hpp"
 
 namespace ostrel {
 namespace {

@@ -10,8 +10,8 @@
 #include "grammar/match_program.hpp"
 #include "main/run_source.hpp"
 #include "parser/parse_program.hpp"
+#include "support/io.hpp"
 #include "support/os_error.hpp"
-#include "support/read_file.hpp"
 
 namespace ostrel {
 namespace {

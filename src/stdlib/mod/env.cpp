@@ -5,9 +5,8 @@
 #include <fmt/core.h>
 
 #include "stdlib/module.hpp"
-#include "support/dotenv.hpp"
-#include "support/environment_variable.hpp"
 #include "support/os_error.hpp"
+#include "support/process_environment.hpp"
 #include "support/utf8.hpp"
 
 extern char** environ;

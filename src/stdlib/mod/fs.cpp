@@ -12,9 +12,8 @@
 #include <fmt/core.h>
 
 #include "stdlib/module.hpp"
+#include "support/io.hpp"
 #include "support/os_error.hpp"
-#include "support/read_file.hpp"
-#include "support/unique_fd.hpp"
 #include "support/utf8.hpp"
 
 namespace ostrel::stdlib {

@@ -1,7 +1,7 @@
 // Any program with its arguments, or a command line for the shell.
 #include <fmt/core.h>
 
-#include "stdlib/command_member.hpp"
+#include "stdlib/module.hpp"
 #include "stdlib/run_command.hpp"
 
 namespace ostrel::stdlib {
