@@ -154,11 +154,9 @@ bool Evaluator::evaluate_index(const code::Index& node, Value& out) {
   Value target, index;
   if (!evaluate(*node.target, target) || !evaluate(*node.index, index)) return false;
   if (target.is(K::Dict)) {
-    for (const auto& [key, value] : target.as_dict()) {
-      if (key.equals(index)) {
-        out = value;
-        return true;
-      }
+    if (const Value* value = target.find(index)) {
+      out = *value;
+      return true;
     }
     return fail(fmt::format("key not found: {}", index.display()));
   }
@@ -184,11 +182,9 @@ bool Evaluator::evaluate_member(const code::Member& node, Value& out) {
   Value object;
   if (!evaluate(*node.object, object)) return false;
   if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display()));
-  for (const auto& [key, value] : object.as_dict()) {
-    if (key.is(K::String) && key.as_string() == node.member) {
-      out = value;
-      return true;
-    }
+  if (const Value* value = object.find_text(node.member)) {
+    out = *value;
+    return true;
   }
   return fail(fmt::format("no member '{}' found", node.member));
 }
