@@ -24,8 +24,8 @@ class Arguments {
   // A copy of the text of argument `number` (from 1), or "missing argument" or "must be a
   // string" when it is absent or not a String.
   Result<std::string> text(size_t number) const;
-  // Like `text`, but refuses a leading '-': a package name never has one, and the program
-  // would take it for an option ("-u" would upgrade the whole system).
+  // Like `text`, but refuses a leading '-': a package name or search query never has one, and
+  // the program would take it for an option ("-u" would upgrade the whole system).
   Result<std::string> package_name(size_t number) const;
   // An error when the call was given any argument at all.
   std::optional<Error> refuse_any() const;

@@ -22,6 +22,7 @@ MemberFunction command_member(Operand operand, std::string program, std::vector<
     } else {
       Result<std::string> text = take_operand(operand, arguments);
       if (!text) return std::move(text).take_error();
+      if (operand == Operand::Unit && !text->empty() && text->front() == '-') command_arguments.push_back("--");
       command_arguments.push_back(std::move(text).value());
     }
     return run_command(program, command_arguments, output);

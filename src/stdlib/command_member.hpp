@@ -7,8 +7,10 @@
 
 namespace ostrel::stdlib {
 
-// What a member takes from the script: nothing, any text (a query, a unit), or a package name.
-enum class Operand { None, Text, PackageName };
+// What a member takes from the script: nothing; any text (a shell line); a unit, which may
+// begin with "-" ("-.mount") and then follows "--" so that it cannot be read as an option; or a
+// package name or search query, where a leading "-" is refused.
+enum class Operand { None, Text, Unit, PackageName };
 
 MemberFunction command_member(Operand operand, std::string program, std::vector<std::string> fixed_arguments);
 

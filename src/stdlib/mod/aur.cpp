@@ -8,7 +8,7 @@ const Module& aur_module() {
       "aur",
       {
           {"install", command_member(Operand::PackageName, "yay", {"-S", "--noconfirm"})},
-          {"search", command_member(Operand::Text, "yay", {"-Ss"})},
+          {"search", command_member(Operand::PackageName, "yay", {"-Ss"})},
           {"update", command_member(Operand::None, "yay", {"-Sua", "--noconfirm"})},
           {"info", command_member(Operand::PackageName, "yay", {"-Qi"})},
       }};
