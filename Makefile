@@ -1,7 +1,7 @@
 # Entry points for newcomers and CI. Each target installs what it needs first.
 JOBS ?= $(shell nproc)
 
-.PHONY: setup build run test test-sanitize bench clean
+.PHONY: setup build run test test-sanitize bench install clean
 
 setup:
 	bash scripts/setup.sh
@@ -22,6 +22,10 @@ test-sanitize: setup
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON >/dev/null
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+
+# Installs into $(PREFIX) (default: the configured prefix, /usr/local) below $(DESTDIR), if given.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build $(if $(PREFIX),--prefix "$(PREFIX)")
 
 bench: build
 	bash bench/run.sh

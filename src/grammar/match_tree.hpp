@@ -1,6 +1,6 @@
 #pragma once
 // The rule matches of a successful parse, kept in one flat arena. Builders read them only through
-// `Match`: its rule, the source text it spans and its inner matches in source order.
+// `RuleMatch`: its rule, the source text it spans and its inner matches in source order.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -21,9 +21,9 @@ struct MatchNode {
 class MatchTree;
 class MatchList;
 
-class Match {
+class RuleMatch {
  public:
-  Match(const MatchTree& tree, std::uint32_t index) : tree_(&tree), index_(index) {}
+  RuleMatch(const MatchTree& tree, std::uint32_t index) : tree_(&tree), index_(index) {}
 
   Rule rule() const;
   std::string_view text() const;
@@ -40,7 +40,7 @@ class MatchList {
   class iterator {
    public:
     iterator(const MatchTree& tree, const std::uint32_t* at) : tree_(&tree), at_(at) {}
-    Match operator*() const { return Match(*tree_, *at_); }
+    RuleMatch operator*() const { return RuleMatch(*tree_, *at_); }
     iterator& operator++() {
       ++at_;
       return *this;
@@ -57,7 +57,7 @@ class MatchList {
 
   std::size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
-  Match operator[](std::size_t i) const { return Match(*tree_, first_[i]); }
+  RuleMatch operator[](std::size_t i) const { return RuleMatch(*tree_, first_[i]); }
   // The matches after the first `skipped` ones.
   MatchList from(std::size_t skipped) const;
   iterator begin() const { return iterator(*tree_, first_); }
@@ -82,21 +82,21 @@ class MatchTree {
   MatchList top_level() const { return MatchList(*this, top_level_.data(), top_level_.size()); }
 
  private:
-  friend class Match;
+  friend class RuleMatch;
   std::string_view source_;
   std::vector<MatchNode> nodes_;
   std::vector<std::uint32_t> child_refs_;
   std::vector<std::uint32_t> top_level_;
 };
 
-inline Rule Match::rule() const { return tree_->nodes_[index_].rule; }
+inline Rule RuleMatch::rule() const { return tree_->nodes_[index_].rule; }
 
-inline std::string_view Match::text() const {
+inline std::string_view RuleMatch::text() const {
   const MatchNode& node = tree_->nodes_[index_];
   return tree_->source_.substr(node.begin, node.end - node.begin);
 }
 
-inline MatchList Match::inner() const {
+inline MatchList RuleMatch::inner() const {
   const MatchNode& node = tree_->nodes_[index_];
   return MatchList(*tree_, tree_->child_refs_.data() + node.first_child, node.child_count);
 }

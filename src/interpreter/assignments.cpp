@@ -9,15 +9,8 @@
 #include "interpreter/operators.hpp"
 
 namespace ostrel {
-namespace {
 
 using K = Value::Kind;
-
-bool is_builtin(const Value& value, std::string_view name) {
-  return value.is(K::BuiltinFn) && value.as_string() == name;
-}
-
-}  // namespace
 
 bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
   if (node.in_place == code::InPlace::Add) {
@@ -79,7 +72,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   const auto& call = code::as<code::Call>(*node.value);
   Value callee;
   if (!evaluate(*call.callee, callee)) return false;
-  if (!is_builtin(callee, kBuiltinNames[static_cast<int>(Builtin::Append)])) {
+  if (!is_append(callee)) {
     Value value;
     if (!call_with(callee, call.arguments, value)) return false;
     environment_->assign(*node.target, std::move(value));

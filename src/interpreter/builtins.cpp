@@ -2,11 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
-#include "interpreter/evaluator.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/operators.hpp"
 #include "interpreter/truth.hpp"
@@ -16,17 +16,17 @@ namespace {
 
 using K = Value::Kind;
 
-Result<Value> print(const ValueList& arguments, OutputSink& output) {
+Result<Value> print(const ValueList& arguments, Caller& caller) {
   std::string line;
   for (size_t i = 0; i < arguments.size(); ++i) {
     if (i > 0) line += ' ';
     arguments[i].display_to(line);
   }
-  output.write_line(line);
+  caller.output().write_line(line);
   return Value();
 }
 
-Result<Value> length(const ValueList& arguments) {
+Result<Value> length(const ValueList& arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::String)) return Value::integer(static_cast<int64_t>(v->as_string().size()));
   if (v && v->is(K::List)) return Value::integer(static_cast<int64_t>(v->as_list().size()));
@@ -43,7 +43,7 @@ uint64_t range_count(int64_t start, int64_t end, int64_t step) {
   return (distance - 1) / stride + 1;
 }
 
-Result<Value> range(const ValueList& arguments) {
+Result<Value> range(const ValueList& arguments, Caller&) {
   if (arguments.empty() || arguments.size() > 3) return Error{"range() takes 1-3 arguments"};
   for (const Value& argument : arguments)
     if (!argument.is(K::Int)) return Error{"range() requires integer arguments"};
@@ -85,7 +85,7 @@ std::optional<int64_t> parse_int(const std::string& text) {
   return static_cast<int64_t>(negative ? uint64_t{0} - magnitude : magnitude);
 }
 
-Result<Value> to_int(const ValueList& arguments) {
+Result<Value> to_int(const ValueList& arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::Int)) return *v;
   if (v && v->is(K::Float)) return Value::integer(float_to_int(v->as_float()));
@@ -134,7 +134,7 @@ bool is_float_text(std::string_view text) {
   return i == text.size();
 }
 
-Result<Value> to_float(const ValueList& arguments) {
+Result<Value> to_float(const ValueList& arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::Int)) return Value::floating(static_cast<double>(v->as_int()));
   if (v && v->is(K::Float)) return *v;
@@ -147,7 +147,7 @@ Result<Value> to_float(const ValueList& arguments) {
   return Error{"float() requires a numeric or string argument"};
 }
 
-Result<Value> map(const ValueList& arguments, Evaluator& evaluator) {
+Result<Value> map(const ValueList& arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"map() takes 2 arguments (function, list)"};
   if (!arguments[1].is(K::List)) return Error{"map() second argument must be a list"};
   ValueList results;
@@ -155,28 +155,28 @@ Result<Value> map(const ValueList& arguments, Evaluator& evaluator) {
   ValueList argument(1);
   for (const Value& element : arguments[1].as_list()) {
     argument[0] = element;
-    Result<Value> result = evaluator.call_value(arguments[0], argument);
+    Result<Value> result = caller.call_value(arguments[0], argument);
     if (!result) return std::move(result).take_error();
     results.push_back(std::move(result).value());
   }
   return Value::list(std::move(results));
 }
 
-Result<Value> filter(const ValueList& arguments, Evaluator& evaluator) {
+Result<Value> filter(const ValueList& arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"filter() takes 2 arguments (function, list)"};
   if (!arguments[1].is(K::List)) return Error{"filter() second argument must be a list"};
   ValueList kept;
   ValueList argument(1);
   for (const Value& element : arguments[1].as_list()) {
     argument[0] = element;
-    Result<Value> result = evaluator.call_value(arguments[0], argument);
+    Result<Value> result = caller.call_value(arguments[0], argument);
     if (!result) return std::move(result).take_error();
     if (is_true(result.value())) kept.push_back(element);
   }
   return Value::list(std::move(kept));
 }
 
-Result<Value> sum(const ValueList& arguments) {
+Result<Value> sum(const ValueList& arguments, Caller&) {
   if (arguments.empty() || !arguments[0].is(K::List)) return Error{"sum() requires a list argument"};
   Value total = Value::integer(0);
   for (const Value& element : arguments[0].as_list()) {
@@ -187,7 +187,15 @@ Result<Value> sum(const ValueList& arguments) {
   return total;
 }
 
-Result<Value> append(const ValueList& arguments) {
+Result<Value> to_string(const ValueList& arguments, Caller&) {
+  return Value::string(arguments.empty() ? std::string() : arguments[0].display());
+}
+
+Result<Value> type(const ValueList& arguments, Caller&) {
+  return Value::string(arguments.empty() ? "None" : arguments[0].type_name());
+}
+
+Result<Value> append(const ValueList& arguments, Caller&) {
   if (arguments.size() != 2) return Error{"append() takes 2 arguments (list, item)"};
   if (!arguments[0].is(K::List)) return Error{"append() first argument must be a list"};
   Value list = arguments[0];
@@ -197,28 +205,28 @@ Result<Value> append(const ValueList& arguments) {
 
 }  // namespace
 
-std::optional<Builtin> builtin_named(std::string_view name) {
-  for (size_t i = 0; i < kBuiltinNames.size(); ++i)
-    if (name == kBuiltinNames[i]) return static_cast<Builtin>(i);
-  return std::nullopt;
+const std::vector<Builtin>& builtins() {
+  static const std::vector<Builtin> table = {
+      {"print", print},
+      {"println", print},
+      {"len", length},
+      {"range", range},
+      {"str", to_string},
+      {"int", to_int},
+      {"float", to_float},
+      {"type", type},
+      {"map", map},
+      {"filter", filter},
+      {"sum", sum},
+      {"append", append},
+  };
+  return table;
 }
 
-Result<Value> call_builtin(Builtin builtin, const ValueList& arguments, Evaluator& evaluator) {
-  switch (builtin) {
-    case Builtin::Print:
-    case Builtin::Println: return print(arguments, evaluator.output());
-    case Builtin::Len: return length(arguments);
-    case Builtin::Range: return range(arguments);
-    case Builtin::Str: return Value::string(arguments.empty() ? std::string() : arguments[0].display());
-    case Builtin::Int: return to_int(arguments);
-    case Builtin::Float: return to_float(arguments);
-    case Builtin::Type: return Value::string(arguments.empty() ? "None" : arguments[0].type_name());
-    case Builtin::Map: return map(arguments, evaluator);
-    case Builtin::Filter: return filter(arguments, evaluator);
-    case Builtin::Sum: return sum(arguments);
-    case Builtin::Append: return append(arguments);
-  }
-  return Value();
+bool is_append(const Value& callee) {
+  static const Builtin* const entry = &*std::find_if(builtins().begin(), builtins().end(),
+                                                     [](const Builtin& builtin) { return builtin.name == "append"; });
+  return callee.is(K::BuiltinFn) && &callee.as_builtin() == entry;
 }
 
 }  // namespace ostrel

@@ -1,26 +1,56 @@
 #pragma once
-// The twelve builtins: print, println, len, range, str, int, float, type, map, filter, sum, append.
-#include <array>
-#include <optional>
+// Predefined functions as tables. Each builtin and each member of a library module is declared
+// once, as an entry of its name and its function beside the code that implements it (the way
+// Lua registers its libraries). A BuiltinFn value points at its entry, so a call runs the
+// function without looking for a name; the global environment binds the entries of the
+// builtins and of the modules it is given, in table order, and the REPL's listing knows the
+// predefined names from the same tables.
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "interpreter/output_sink.hpp"
 #include "interpreter/value.hpp"
 #include "support/result.hpp"
 
 namespace ostrel {
 
-class Evaluator;
+// What a builtin may use of the interpreter that calls it.
+class Caller {
+ public:
+  // Where `print` and the programs run by the library write their lines.
+  virtual OutputSink& output() = 0;
+  // Applies any callee to already evaluated arguments (`map` and `filter` call back this way).
+  virtual Result<Value> call_value(const Value& callee, const ValueList& arguments) = 0;
 
-enum class Builtin : uint8_t { Print, Println, Len, Range, Str, Int, Float, Type, Map, Filter, Sum, Append };
+ protected:
+  ~Caller() = default;
+};
 
-// In the order they are bound in the global scope.
-inline constexpr std::array<const char*, 12> kBuiltinNames = {
-    "print", "println", "len", "range", "str", "int", "float", "type", "map", "filter", "sum", "append"};
+using BuiltinFunction = std::function<Result<Value>(const ValueList& arguments, Caller& caller)>;
 
-// No value for names that are not builtins (module functions such as "fs.read").
-std::optional<Builtin> builtin_named(std::string_view name);
+struct Builtin {
+  std::string name;  // as "<builtin:NAME>" shows it: "len", or "fs.read" for a module member
+  BuiltinFunction function;
+};
 
-// `map` and `filter` call back into the evaluator; `print` and `println` write to its output.
-Result<Value> call_builtin(Builtin builtin, const ValueList& arguments, Evaluator& evaluator);
+// A library module, bound in the global scope as a dictionary from each member's own name
+// ("read") to its builtin ("fs.read"). Values point into `members`: a table is never changed
+// once built.
+struct Module {
+  std::string name;
+  std::vector<Builtin> members;
+
+  std::string_view member_name(const Builtin& member) const {
+    return std::string_view(member.name).substr(name.size() + 1);
+  }
+};
+
+// The twelve builtins, in the order the global scope binds them.
+const std::vector<Builtin>& builtins();
+
+// True for the builtin `append`, whose `x = append(x, item)` form may grow x in place.
+bool is_append(const Value& callee);
 
 }  // namespace ostrel

@@ -1,12 +1,11 @@
 // Calls: user functions and lambdas run in their closure with one scope of parameters on top;
-// builtins run here; every other builtin name goes to the system library.
+// builtins and library members run the function of their table entry.
 #include <fmt/format.h>
 
 #include "interpreter/builtins.hpp"
 #include "interpreter/evaluator.hpp"
 #include "interpreter/function.hpp"
 #include "interpreter/limits.hpp"
-#include "stdlib/call.hpp"
 
 namespace ostrel {
 
@@ -92,13 +91,7 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
     for (size_t i = 0; i < params.size(); ++i) scope.define(params[i], i < arguments.size() ? arguments[i] : Value());
     return run_body(callee, std::move(frame), out);
   }
-  if (callee.is(Value::Kind::BuiltinFn)) {
-    const std::string& name = callee.as_string();
-    if (std::optional<Builtin> builtin = builtin_named(name)) return take(call_builtin(*builtin, arguments, *this), out);
-    std::optional<Result<Value>> result = stdlib::call(name, arguments, output_);
-    if (!result) return fail(fmt::format("unknown builtin: {}", name));
-    return take(std::move(*result), out);
-  }
+  if (callee.is(Value::Kind::BuiltinFn)) return take(callee.as_builtin().function(arguments, *this), out);
   return fail(fmt::format("cannot call non-function: {}", callee.display()));
 }
 

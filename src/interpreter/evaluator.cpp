@@ -6,7 +6,8 @@
 
 namespace ostrel {
 
-Evaluator::Evaluator(OutputSink& output) : top_level_(global_environment(symbols_)), output_(output) {}
+Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules)
+    : top_level_(global_environment(symbols_, modules)), output_(output) {}
 
 // Running out of memory becomes a runtime error; the guards on the way out have already closed
 // the scopes and put the caller's environment back.

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "ast/ast.hpp"
+#include "interpreter/builtins.hpp"
 #include "interpreter/code.hpp"
 #include "interpreter/environment.hpp"
 #include "interpreter/output_sink.hpp"
@@ -20,15 +21,15 @@
 
 namespace ostrel {
 
-class Evaluator {
+class Evaluator final : public Caller {
  public:
-  explicit Evaluator(OutputSink& output);
+  Evaluator(OutputSink& output, const std::vector<Module>& modules);
   Evaluator(const Evaluator&) = delete;
   Evaluator& operator=(const Evaluator&) = delete;
 
   Result<Value> run_program(const ast::Stmt& program);
-  Result<Value> call_value(const Value& callee, const ValueList& arguments);
-  OutputSink& output() { return output_; }
+  Result<Value> call_value(const Value& callee, const ValueList& arguments) override;
+  OutputSink& output() override { return output_; }
   void for_each_binding(const std::function<void(std::string_view, const Value&)>& visit) const;
 
  private:

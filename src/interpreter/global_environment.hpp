@@ -1,11 +1,14 @@
 #pragma once
-// What a fresh interpreter's global scope holds: the twelve builtins, then the six module
-// dictionaries whose members are the system library's functions.
+// What a fresh interpreter's global scope holds: the builtins, then one dictionary per library
+// module, bound in table order.
+#include <vector>
+
+#include "interpreter/builtins.hpp"
 #include "interpreter/environment.hpp"
 #include "interpreter/symbols.hpp"
 
 namespace ostrel {
 
-Environment global_environment(SymbolTable& symbols);
+Environment global_environment(SymbolTable& symbols, const std::vector<Module>& modules);
 
 }  // namespace ostrel

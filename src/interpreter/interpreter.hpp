@@ -2,15 +2,16 @@
 // The evaluator as its users see it: `run` and `eval` build one Interpreter per source text, the
 // interactive loop keeps one across inputs and builds a new one on `:reset`.
 //
-// An Interpreter owns a global environment (the twelve builtins and the six module dictionaries)
-// and an output sink through which everything the program prints goes. Bindings made by one
-// `run_program` call stay for the next one.
+// An Interpreter owns a global environment (the builtins and a dictionary for each library
+// module its creator hands it) and an output sink through which everything the program prints
+// goes. Bindings made by one `run_program` call stay for the next one.
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "ast/ast.hpp"
+#include "interpreter/builtins.hpp"
 #include "interpreter/output_sink.hpp"
 #include "interpreter/value.hpp"
 #include "support/result.hpp"
@@ -25,7 +26,8 @@ Result<std::string> display_form(const Value& value);
 
 class Interpreter {
  public:
-  explicit Interpreter(std::unique_ptr<OutputSink> output);
+  // `modules` are tables that outlive the interpreter (the system library's).
+  Interpreter(std::unique_ptr<OutputSink> output, const std::vector<Module>& modules);
   ~Interpreter();
   Interpreter(const Interpreter&) = delete;
   Interpreter& operator=(const Interpreter&) = delete;

@@ -6,6 +6,7 @@
 #include <new>
 #include <unordered_set>
 
+#include "interpreter/builtins.hpp"
 #include "interpreter/limits.hpp"
 #include "support/float_format.hpp"
 
@@ -57,7 +58,6 @@ void free_payload(HeapObject* object) {
 }
 
 Value Value::string(std::string text) { return Value(Kind::String, new StringObject(std::move(text))); }
-Value Value::builtin(std::string name) { return Value(Kind::BuiltinFn, new StringObject(std::move(name))); }
 Value Value::list(ValueList items) { return Value(Kind::List, new ListObject(std::move(items))); }
 Value Value::tuple(ValueList items) { return Value(Kind::Tuple, new ListObject(std::move(items))); }
 Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(std::move(pairs))); }
@@ -102,7 +102,7 @@ void display_scalar(const Value& v, std::string& out) {
     case Value::Kind::Float: out += float_display(v.as_float()); break;
     case Value::Kind::Bool: out += v.as_bool() ? "True" : "False"; break;
     case Value::Kind::Function: out += "<function>"; break;
-    case Value::Kind::BuiltinFn: out += "<builtin:"; out += v.as_string(); out += '>'; break;
+    case Value::Kind::BuiltinFn: out += "<builtin:"; out += v.as_builtin().name; out += '>'; break;
     default: out += "None"; break;
   }
 }

@@ -12,6 +12,7 @@
 namespace ostrel {
 
 class Value;
+struct Builtin;  // a predefined function's table entry (builtins.hpp)
 
 // Base of every heap payload. The count is not atomic: values never cross threads.
 struct HeapObject {
@@ -46,7 +47,7 @@ class Value {
   static Value boolean(bool v) { Value r(Kind::Bool); r.int_ = v; return r; }
   static Value none() { return Value(); }
   static Value string(std::string text);
-  static Value builtin(std::string name);
+  static Value builtin(const Builtin& entry) { Value r(Kind::BuiltinFn); r.builtin_ = &entry; return r; }
   static Value list(ValueList items);
   static Value tuple(ValueList items);
   static Value dict(ValuePairs pairs);
@@ -82,7 +83,8 @@ class Value {
   int64_t as_int() const { return int_; }
   double as_float() const { return float_; }
   bool as_bool() const { return int_ != 0; }
-  const std::string& as_string() const;    // String and BuiltinFn
+  const std::string& as_string() const;
+  const Builtin& as_builtin() const { return *builtin_; }
   const ValueList& as_list() const;        // List and Tuple
   const ValuePairs& as_dict() const;
   const HeapObject* payload() const { return heap_; }  // Function: the evaluator's payload
@@ -107,7 +109,7 @@ class Value {
   Value(Kind k, HeapObject* object) : kind_(k), heap_(object) {}
   bool is_heap() const {
     return kind_ == Kind::String || kind_ == Kind::List || kind_ == Kind::Dict || kind_ == Kind::Tuple ||
-           kind_ == Kind::Function || kind_ == Kind::BuiltinFn;
+           kind_ == Kind::Function;
   }
   HeapObject* unshare();
 
@@ -116,6 +118,7 @@ class Value {
     int64_t int_;  // also a Bool, as 0 or 1: written whole, it can be copied whole at once
     double float_;
     HeapObject* heap_;
+    const Builtin* builtin_;  // a table entry, which outlives every value
   };
 };
 

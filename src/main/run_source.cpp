@@ -5,6 +5,7 @@
 #include "interpreter/interpreter.hpp"
 #include "main/error_output.hpp"
 #include "parser/parse_program.hpp"
+#include "stdlib/library.hpp"
 
 namespace ostrel {
 namespace {
@@ -22,7 +23,7 @@ int run_source(std::string_view source) {
     print_error("Parse error: ", program.error());
     return 1;
   }
-  Interpreter interpreter(std::make_unique<StdoutSink>());
+  Interpreter interpreter(std::make_unique<StdoutSink>(), stdlib::modules());
   Result<Value> result = interpreter.run_program(*program.value());
   if (!result) return runtime_error(result.error());
   if (!result->is_none()) {

@@ -13,21 +13,21 @@ namespace {
 using ast::BinaryOperator;
 using ast::ExprPtr;
 using ast::make_expr;
-using grammar::Match;
+using grammar::RuleMatch;
 using grammar::MatchList;
 using grammar::Rule;
 
-Result<ExprPtr> build_inner_body(Match match, std::size_t index) {
+Result<ExprPtr> build_inner_body(RuleMatch match, std::size_t index) {
   OSTREL_TRY(inner, inner_match(match, index));
   return build_block(inner);
 }
 
-Result<ast::MatchArm> build_match_arm(Match arm) {
+Result<ast::MatchArm> build_match_arm(RuleMatch arm) {
   OSTREL_TRY(pattern_match, inner_match(arm, 0));
   OSTREL_TRY(pattern, build_pattern(pattern_match));
   ExprPtr guard;
   ExprPtr body;
-  for (Match part : arm.inner().from(1)) {
+  for (RuleMatch part : arm.inner().from(1)) {
     if (part.rule() == Rule::guard) {
       OSTREL_TRY(condition, build_inner(part, 0));
       guard = std::move(condition);
@@ -41,9 +41,9 @@ Result<ast::MatchArm> build_match_arm(Match arm) {
 }
 
 // Element patterns, then the name written after "..", if any.
-Result<ast::Pattern> build_list_pattern(Match list) {
+Result<ast::Pattern> build_list_pattern(RuleMatch list) {
   ast::pattern::List built;
-  for (Match part : list.inner()) {
+  for (RuleMatch part : list.inner()) {
     if (part.rule() == Rule::pattern) {
       OSTREL_TRY(element, build_pattern(part));
       built.elements.push_back(std::move(element));
@@ -54,7 +54,7 @@ Result<ast::Pattern> build_list_pattern(Match list) {
   return ast::Pattern{std::move(built)};
 }
 
-Result<ast::Pattern> literal_pattern(Match literal) {
+Result<ast::Pattern> literal_pattern(RuleMatch literal) {
   OSTREL_TRY(value, build_expression(literal));
   return ast::Pattern{ast::pattern::Literal{std::move(value)}};
 }
@@ -71,11 +71,11 @@ std::optional<BinaryOperator> compound_assignment_operator_of(std::string_view t
 
 }  // namespace
 
-Result<ExprPtr> build_block(Match body) {
+Result<ExprPtr> build_block(RuleMatch body) {
   OSTREL_TRY(first, inner_match(body, 0));
   if (first.rule() != Rule::block) return build_expression(first);
   std::vector<ast::Stmt> statements;
-  for (Match line : first.inner()) {
+  for (RuleMatch line : first.inner()) {
     OSTREL_TRY(statement, build_statement(line));
     if (statement) statements.push_back(std::move(*statement));
   }
@@ -84,7 +84,7 @@ Result<ExprPtr> build_block(Match body) {
 
 // Condition and then-branch, then each elif condition with the body after it; a body met on its
 // own is the else-branch.
-Result<ExprPtr> build_if(Match conditional) {
+Result<ExprPtr> build_if(RuleMatch conditional) {
   MatchList inner = conditional.inner();
   OSTREL_TRY(condition, build_inner(conditional, 0));
   OSTREL_TRY(then_branch, build_inner_body(conditional, 1));
@@ -102,23 +102,23 @@ Result<ExprPtr> build_if(Match conditional) {
   return make_expr(std::move(built));
 }
 
-Result<ExprPtr> build_for_loop(Match loop) {
+Result<ExprPtr> build_for_loop(RuleMatch loop) {
   OSTREL_TRY(variable, inner_match(loop, 0));
   OSTREL_TRY(iterable, build_inner(loop, 1));
   OSTREL_TRY(body, build_inner_body(loop, 2));
   return make_expr(ast::expr::For{std::string(variable.text()), std::move(iterable), std::move(body)});
 }
 
-Result<ExprPtr> build_while_loop(Match loop) {
+Result<ExprPtr> build_while_loop(RuleMatch loop) {
   OSTREL_TRY(condition, build_inner(loop, 0));
   OSTREL_TRY(body, build_inner_body(loop, 1));
   return make_expr(ast::expr::While{std::move(condition), std::move(body)});
 }
 
-Result<ExprPtr> build_match(Match match_expression) {
+Result<ExprPtr> build_match(RuleMatch match_expression) {
   OSTREL_TRY(scrutinee, build_inner(match_expression, 0));
   std::vector<ast::MatchArm> arms;
-  for (Match part : match_expression.inner().from(1)) {
+  for (RuleMatch part : match_expression.inner().from(1)) {
     if (part.rule() != Rule::match_arm) continue;
     OSTREL_TRY(arm, build_match_arm(part));
     arms.push_back(std::move(arm));
@@ -126,7 +126,7 @@ Result<ExprPtr> build_match(Match match_expression) {
   return make_expr(ast::expr::Match{std::move(scrutinee), std::move(arms)});
 }
 
-Result<ast::Pattern> build_pattern(Match pattern) {
+Result<ast::Pattern> build_pattern(RuleMatch pattern) {
   OSTREL_TRY(form, inner_match(pattern, 0));
   switch (form.rule()) {
     case Rule::wildcard_pattern: return ast::Pattern{ast::pattern::Wildcard{}};
@@ -158,7 +158,7 @@ Result<ast::Pattern> build_pattern(Match pattern) {
 Result<std::vector<ast::Pattern>> build_pattern_list(MatchList patterns) {
   std::vector<ast::Pattern> built;
   built.reserve(patterns.size());
-  for (Match pattern : patterns) {
+  for (RuleMatch pattern : patterns) {
     OSTREL_TRY(element, build_pattern(pattern));
     built.push_back(std::move(element));
   }
@@ -166,7 +166,7 @@ Result<std::vector<ast::Pattern>> build_pattern_list(MatchList patterns) {
 }
 
 // The target and the value are built before the operator is looked at, so their messages come first.
-Result<ExprPtr> build_assignment(Match assignment) {
+Result<ExprPtr> build_assignment(RuleMatch assignment) {
   MatchList inner = assignment.inner();
   if (inner.size() != 3) return build_inner(assignment, 0);
   OSTREL_TRY(target, build_expression(inner[0]));
@@ -178,12 +178,12 @@ Result<ExprPtr> build_assignment(Match assignment) {
   return make_expr(ast::expr::CompoundAssign{*arithmetic, std::move(target), std::move(value)});
 }
 
-Result<ExprPtr> build_lambda(Match lambda) {
+Result<ExprPtr> build_lambda(RuleMatch lambda) {
   std::vector<ast::Param> params;
   ExprPtr body;
-  for (Match part : lambda.inner()) {
+  for (RuleMatch part : lambda.inner()) {
     if (part.rule() == Rule::lambda_params) {
-      for (Match name : part.inner()) params.push_back(ast::Param{std::string(name.text()), std::nullopt});
+      for (RuleMatch name : part.inner()) params.push_back(ast::Param{std::string(name.text()), std::nullopt});
     } else {
       OSTREL_TRY(expression, build_expression(part));
       body = std::move(expression);
@@ -193,7 +193,7 @@ Result<ExprPtr> build_lambda(Match lambda) {
   return make_expr(ast::expr::Lambda{std::move(params), std::move(body)});
 }
 
-Result<ExprPtr> build_list_comprehension(Match comprehension) {
+Result<ExprPtr> build_list_comprehension(RuleMatch comprehension) {
   MatchList inner = comprehension.inner();
   OSTREL_TRY(element, build_inner(comprehension, 0));
   OSTREL_TRY(variable, inner_match(comprehension, 1));

@@ -10,16 +10,16 @@
 namespace ostrel {
 
 // A `block_or_expression` match: a `Block` of the block's statements, or the single expression.
-Result<ast::ExprPtr> build_block(grammar::Match body);
-Result<ast::ExprPtr> build_if(grammar::Match conditional);
-Result<ast::ExprPtr> build_for_loop(grammar::Match loop);
-Result<ast::ExprPtr> build_while_loop(grammar::Match loop);
-Result<ast::ExprPtr> build_match(grammar::Match match_expression);
-Result<ast::Pattern> build_pattern(grammar::Match pattern);
+Result<ast::ExprPtr> build_block(grammar::RuleMatch body);
+Result<ast::ExprPtr> build_if(grammar::RuleMatch conditional);
+Result<ast::ExprPtr> build_for_loop(grammar::RuleMatch loop);
+Result<ast::ExprPtr> build_while_loop(grammar::RuleMatch loop);
+Result<ast::ExprPtr> build_match(grammar::RuleMatch match_expression);
+Result<ast::Pattern> build_pattern(grammar::RuleMatch pattern);
 Result<std::vector<ast::Pattern>> build_pattern_list(grammar::MatchList patterns);
 // An assignment, a compound assignment, or the plain expression when there is no operator.
-Result<ast::ExprPtr> build_assignment(grammar::Match assignment);
-Result<ast::ExprPtr> build_lambda(grammar::Match lambda);
-Result<ast::ExprPtr> build_list_comprehension(grammar::Match comprehension);
+Result<ast::ExprPtr> build_assignment(grammar::RuleMatch assignment);
+Result<ast::ExprPtr> build_lambda(grammar::RuleMatch lambda);
+Result<ast::ExprPtr> build_list_comprehension(grammar::RuleMatch comprehension);
 
 }  // namespace ostrel

@@ -12,13 +12,13 @@ namespace {
 using ast::BinaryOperator;
 using ast::ExprPtr;
 using ast::make_expr;
-using grammar::Match;
+using grammar::RuleMatch;
 using grammar::MatchList;
 using grammar::Rule;
 using OperatorLookup = std::optional<BinaryOperator> (*)(std::string_view);
 
 // Operands and operator matches alternate; the operators fold to the left.
-Result<ExprPtr> build_binary_level(Match level, OperatorLookup operator_of) {
+Result<ExprPtr> build_binary_level(RuleMatch level, OperatorLookup operator_of) {
   MatchList inner = level.inner();
   OSTREL_TRY(accumulated, build_inner(level, 0));
   for (std::size_t i = 1; i < inner.size(); i += 2) {
@@ -32,7 +32,7 @@ Result<ExprPtr> build_binary_level(Match level, OperatorLookup operator_of) {
 
 // Levels whose operators are plain tokens, so every inner match is an operand.
 template <class Combine>
-Result<ExprPtr> build_operand_fold(Match level, Combine combine) {
+Result<ExprPtr> build_operand_fold(RuleMatch level, Combine combine) {
   MatchList inner = level.inner();
   OSTREL_TRY(accumulated, build_inner(level, 0));
   for (std::size_t i = 1; i < inner.size(); ++i) {
@@ -42,13 +42,13 @@ Result<ExprPtr> build_operand_fold(Match level, Combine combine) {
   return accumulated;
 }
 
-Result<ExprPtr> build_logical_level(Match level, BinaryOperator op) {
+Result<ExprPtr> build_logical_level(RuleMatch level, BinaryOperator op) {
   return build_operand_fold(level, [op](ExprPtr left, ExprPtr right) {
     return make_expr(ast::expr::BinaryOp{op, std::move(left), std::move(right)});
   });
 }
 
-Result<ExprPtr> build_pipe(Match level) {
+Result<ExprPtr> build_pipe(RuleMatch level) {
   return build_operand_fold(level, [](ExprPtr left, ExprPtr right) {
     return make_expr(ast::expr::Pipe{std::move(left), std::move(right)});
   });
@@ -57,7 +57,7 @@ Result<ExprPtr> build_pipe(Match level) {
 Result<std::vector<ExprPtr>> build_power_operands(MatchList operands) { return build_expression_list(operands); }
 
 // The only right-associative level: 2 ** 3 ** 2 is 2 ** (3 ** 2).
-Result<ExprPtr> build_power(Match level) {
+Result<ExprPtr> build_power(RuleMatch level) {
   if (level.inner().size() == 1) return build_expression(level.inner()[0]);
   OSTREL_TRY(operands, build_power_operands(level.inner()));
   if (operands.empty()) return Error{"incomplete power_expression"};
@@ -74,7 +74,7 @@ std::optional<ast::UnaryOperator> unary_operator_of(std::string_view text) {
   return std::nullopt;
 }
 
-Result<ExprPtr> build_unary(Match unary) {
+Result<ExprPtr> build_unary(RuleMatch unary) {
   if (unary.inner().size() == 1) return build_expression(unary.inner()[0]);
   OSTREL_TRY(operator_match, inner_match(unary, 0));
   std::optional<ast::UnaryOperator> op = unary_operator_of(operator_match.text());
@@ -84,10 +84,10 @@ Result<ExprPtr> build_unary(Match unary) {
 }
 
 // Calls, indexes and member accesses wrap the primary expression from left to right.
-Result<ExprPtr> build_postfix(Match postfix) {
+Result<ExprPtr> build_postfix(RuleMatch postfix) {
   MatchList inner = postfix.inner();
   OSTREL_TRY(accumulated, build_inner(postfix, 0));
-  for (Match operation : inner.from(1)) {
+  for (RuleMatch operation : inner.from(1)) {
     if (operation.rule() == Rule::call_args) {
       OSTREL_TRY(arguments, build_expression_list(operation.inner()));
       accumulated = make_expr(ast::expr::FunctionCall{std::move(accumulated), std::move(arguments)});
@@ -102,7 +102,7 @@ Result<ExprPtr> build_postfix(Match postfix) {
   return accumulated;
 }
 
-Result<ExprPtr> build_literal(Match literal) {
+Result<ExprPtr> build_literal(RuleMatch literal) {
   std::string_view text = literal.text();
   switch (literal.rule()) {
     case Rule::int_literal: {
@@ -124,7 +124,7 @@ Result<ExprPtr> build_literal(Match literal) {
 
 }  // namespace
 
-Result<ExprPtr> build_expression(Match match) {
+Result<ExprPtr> build_expression(RuleMatch match) {
   switch (match.rule()) {
     case Rule::expression_statement:
     case Rule::expression:
@@ -173,7 +173,7 @@ Result<ExprPtr> build_expression(Match match) {
   }
 }
 
-Result<ExprPtr> build_inner(Match match, std::size_t index) {
+Result<ExprPtr> build_inner(RuleMatch match, std::size_t index) {
   OSTREL_TRY(inner, inner_match(match, index));
   return build_expression(inner);
 }
@@ -181,7 +181,7 @@ Result<ExprPtr> build_inner(Match match, std::size_t index) {
 Result<std::vector<ExprPtr>> build_expression_list(MatchList matches) {
   std::vector<ExprPtr> built;
   built.reserve(matches.size());
-  for (Match match : matches) {
+  for (RuleMatch match : matches) {
     OSTREL_TRY(expression, build_expression(match));
     built.push_back(std::move(expression));
   }
@@ -190,7 +190,7 @@ Result<std::vector<ExprPtr>> build_expression_list(MatchList matches) {
 
 Result<std::vector<std::pair<ExprPtr, ExprPtr>>> build_dict_entries(MatchList entries) {
   std::vector<std::pair<ExprPtr, ExprPtr>> built;
-  for (Match entry : entries) {
+  for (RuleMatch entry : entries) {
     OSTREL_TRY(key, build_inner(entry, 0));
     OSTREL_TRY(value, build_inner(entry, 1));
     built.emplace_back(std::move(key), std::move(value));

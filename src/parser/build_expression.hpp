@@ -12,10 +12,10 @@
 
 namespace ostrel {
 
-Result<ast::ExprPtr> build_expression(grammar::Match match);
+Result<ast::ExprPtr> build_expression(grammar::RuleMatch match);
 
 // The inner match of `match` at `index`, built as an expression.
-Result<ast::ExprPtr> build_inner(grammar::Match match, std::size_t index);
+Result<ast::ExprPtr> build_inner(grammar::RuleMatch match, std::size_t index);
 
 // Each match of the run built in order; the first message wins.
 Result<std::vector<ast::ExprPtr>> build_expression_list(grammar::MatchList matches);

@@ -10,7 +10,7 @@ namespace ostrel {
 namespace {
 
 using ast::Stmt;
-using grammar::Match;
+using grammar::RuleMatch;
 using grammar::MatchList;
 using grammar::Rule;
 using StmtResult = Result<std::optional<Stmt>>;
@@ -21,18 +21,18 @@ StmtResult built(Variant variant) {
   return std::optional<Stmt>(Stmt(std::move(variant)));
 }
 
-std::string text_of(Match match) { return std::string(match.text()); }
+std::string text_of(RuleMatch match) { return std::string(match.text()); }
 
-Result<std::string> name_of_declaration(Match declaration) {
+Result<std::string> name_of_declaration(RuleMatch declaration) {
   OSTREL_TRY(name, inner_match(declaration, 0));
   return text_of(name);
 }
 
-Result<ast::ImportKind> build_import_kind(Match import) {
+Result<ast::ImportKind> build_import_kind(RuleMatch import) {
   OSTREL_TRY(first, inner_match(import, 0));
   if (first.rule() == Rule::identifier) {
     ast::import_kind::Selective selective{{text_of(first)}, ""};
-    for (Match part : import.inner().from(1)) {
+    for (RuleMatch part : import.inner().from(1)) {
       if (part.rule() == Rule::identifier) selective.names.push_back(text_of(part));
       else if (part.rule() == Rule::module_path) selective.path = text_of(part);
     }
@@ -46,11 +46,11 @@ Result<ast::ImportKind> build_import_kind(Match import) {
   return Error{"unexpected import form: " + std::string(grammar::name_of(first.rule()))};
 }
 
-StmtResult build_variable_declaration(Match declaration) {
+StmtResult build_variable_declaration(RuleMatch declaration) {
   OSTREL_TRY(name, name_of_declaration(declaration));
   std::optional<std::string> annotation;
-  std::optional<Match> value_match;
-  for (Match part : declaration.inner().from(1)) {
+  std::optional<RuleMatch> value_match;
+  for (RuleMatch part : declaration.inner().from(1)) {
     if (part.rule() == Rule::type_annotation) annotation = text_of(part);
     else value_match = part;
   }
@@ -59,30 +59,30 @@ StmtResult build_variable_declaration(Match declaration) {
   return built(ast::stmt::VariableDeclaration{std::move(name), std::move(annotation), std::move(value)});
 }
 
-StmtResult build_return(Match statement) {
+StmtResult build_return(RuleMatch statement) {
   if (statement.inner().empty()) return built(ast::stmt::Return{nullptr});
   OSTREL_TRY(value, build_inner(statement, 0));
   return built(ast::stmt::Return{std::move(value)});
 }
 
-StmtResult build_type_definition(Match definition) {
+StmtResult build_type_definition(RuleMatch definition) {
   OSTREL_TRY(name, name_of_declaration(definition));
   OSTREL_TRY(type, inner_match(definition, 1));
   return built(ast::stmt::TypeDefinition{std::move(name), build_type_expression(type)});
 }
 
-ast::DataConstructor build_data_constructor(Match constructor) {
+ast::DataConstructor build_data_constructor(RuleMatch constructor) {
   ast::DataConstructor built;
   MatchList inner = constructor.inner();
   if (!inner.empty()) built.name = text_of(inner[0]);
-  for (Match field : inner.from(1)) built.fields.push_back(text_of(field));
+  for (RuleMatch field : inner.from(1)) built.fields.push_back(text_of(field));
   return built;
 }
 
-StmtResult build_data_definition(Match definition) {
+StmtResult build_data_definition(RuleMatch definition) {
   OSTREL_TRY(name, name_of_declaration(definition));
   std::vector<ast::DataConstructor> constructors;
-  for (Match part : definition.inner().from(1))
+  for (RuleMatch part : definition.inner().from(1))
     if (part.rule() == Rule::data_constructor) constructors.push_back(build_data_constructor(part));
   return built(ast::stmt::DataDefinition{std::move(name), std::move(constructors)});
 }
@@ -90,7 +90,7 @@ StmtResult build_data_definition(Match definition) {
 // The `function_declaration` matches of the run, in order; the first that fails ends the build.
 Result<std::vector<ast::FunctionDecl>> build_methods(MatchList parts) {
   std::vector<ast::FunctionDecl> methods;
-  for (Match part : parts) {
+  for (RuleMatch part : parts) {
     if (part.rule() != Rule::function_declaration) continue;
     OSTREL_TRY(method, build_function_declaration(part));
     methods.push_back(std::move(method));
@@ -98,13 +98,13 @@ Result<std::vector<ast::FunctionDecl>> build_methods(MatchList parts) {
   return methods;
 }
 
-StmtResult build_trait_definition(Match definition) {
+StmtResult build_trait_definition(RuleMatch definition) {
   OSTREL_TRY(name, name_of_declaration(definition));
   OSTREL_TRY(methods, build_methods(definition.inner().from(1)));
   return built(ast::stmt::TraitDefinition{std::move(name), std::move(methods)});
 }
 
-StmtResult build_instance_definition(Match definition) {
+StmtResult build_instance_definition(RuleMatch definition) {
   OSTREL_TRY(name, name_of_declaration(definition));
   OSTREL_TRY(type, inner_match(definition, 1));
   ast::TypeExpr for_type = build_type_expression(type);
@@ -112,9 +112,9 @@ StmtResult build_instance_definition(Match definition) {
   return built(ast::stmt::InstanceDefinition{std::move(name), std::move(for_type), std::move(methods)});
 }
 
-std::vector<ast::Param> build_params(Match param_list) {
+std::vector<ast::Param> build_params(RuleMatch param_list) {
   std::vector<ast::Param> params;
-  for (Match param : param_list.inner()) {
+  for (RuleMatch param : param_list.inner()) {
     if (param.rule() != Rule::param) continue;
     MatchList inner = param.inner();
     ast::Param built;
@@ -127,7 +127,7 @@ std::vector<ast::Param> build_params(Match param_list) {
 
 }  // namespace
 
-StmtResult build_statement(Match match) {
+StmtResult build_statement(RuleMatch match) {
   switch (match.rule()) {
     case Rule::expression_statement: {
       OSTREL_TRY(expression, build_inner(match, 0));
@@ -151,10 +151,10 @@ StmtResult build_statement(Match match) {
   }
 }
 
-Result<ast::FunctionDecl> build_function_declaration(Match declaration) {
+Result<ast::FunctionDecl> build_function_declaration(RuleMatch declaration) {
   OSTREL_TRY(name, name_of_declaration(declaration));
   ast::FunctionDecl built{std::move(name), {}, std::nullopt, nullptr};
-  for (Match part : declaration.inner().from(1)) {
+  for (RuleMatch part : declaration.inner().from(1)) {
     if (part.rule() == Rule::param_list) {
       built.params = build_params(part);
     } else if (part.rule() == Rule::type_annotation) {
@@ -168,7 +168,7 @@ Result<ast::FunctionDecl> build_function_declaration(Match declaration) {
   return built;
 }
 
-ast::TypeExpr build_type_expression(Match type) {
+ast::TypeExpr build_type_expression(RuleMatch type) {
   MatchList inner = type.inner();
   if (inner.empty()) return ast::TypeExpr{ast::type_expr::Tuple{}};
   if (inner[0].rule() == Rule::type_expression) return ast::TypeExpr{ast::type_expr::Tuple{build_type_list(inner)}};
@@ -179,7 +179,7 @@ ast::TypeExpr build_type_expression(Match type) {
 
 std::vector<ast::TypeExpr> build_type_list(MatchList matches) {
   std::vector<ast::TypeExpr> types;
-  for (Match match : matches)
+  for (RuleMatch match : matches)
     if (match.rule() == Rule::type_expression) types.push_back(build_type_expression(match));
   return types;
 }

@@ -10,9 +10,9 @@
 namespace ostrel {
 
 // The statement, nothing (for a match that is not a statement), or the first message met.
-Result<std::optional<ast::Stmt>> build_statement(grammar::Match match);
-Result<ast::FunctionDecl> build_function_declaration(grammar::Match declaration);
-ast::TypeExpr build_type_expression(grammar::Match type);
+Result<std::optional<ast::Stmt>> build_statement(grammar::RuleMatch match);
+Result<ast::FunctionDecl> build_function_declaration(grammar::RuleMatch declaration);
+ast::TypeExpr build_type_expression(grammar::RuleMatch type);
 // The `type_expression` matches of the run, in order; other matches are passed over.
 std::vector<ast::TypeExpr> build_type_list(grammar::MatchList matches);
 

@@ -16,7 +16,7 @@
 namespace ostrel {
 
 // The inner match at `index`, or the message for a match that lacks one the grammar always gives.
-inline Result<grammar::Match> inner_match(grammar::Match match, std::size_t index) {
+inline Result<grammar::RuleMatch> inner_match(grammar::RuleMatch match, std::size_t index) {
   grammar::MatchList inner = match.inner();
   if (index >= inner.size()) return Error{"incomplete " + std::string(grammar::name_of(match.rule()))};
   return inner[index];

@@ -14,7 +14,7 @@ namespace {
 Result<ast::StmtPtr> build_program(std::string_view source) {
   OSTREL_TRY(matches, grammar::match_program(source));
   std::vector<ast::Stmt> statements;
-  for (grammar::Match item : matches.top_level()) {
+  for (grammar::RuleMatch item : matches.top_level()) {
     if (item.rule() == grammar::Rule::EOI) continue;
     OSTREL_TRY(statement, build_statement(item));
     if (statement) statements.push_back(std::move(*statement));

@@ -7,6 +7,7 @@
 #include "parser/parse_program.hpp"
 #include "repl/standard_output.hpp"
 #include "repl/variable_listing.hpp"
+#include "stdlib/library.hpp"
 
 namespace ostrel {
 namespace {
@@ -25,7 +26,7 @@ ReplSession::ReplSession() { start_afresh(); }
 void ReplSession::start_afresh() {
   auto sink = std::make_unique<CaptureSink>();
   output_ = sink.get();
-  interpreter_ = std::make_unique<Interpreter>(std::move(sink));
+  interpreter_ = std::make_unique<Interpreter>(std::move(sink), stdlib::modules());
 }
 
 void ReplSession::execute_and_print(std::string_view source) {

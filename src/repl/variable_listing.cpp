@@ -1,7 +1,9 @@
 #include "repl/variable_listing.hpp"
 
 #include <algorithm>
-#include <array>
+
+#include "interpreter/builtins.hpp"
+#include "stdlib/library.hpp"
 
 namespace ostrel {
 namespace {
@@ -14,10 +16,10 @@ bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) 
 }  // namespace
 
 bool is_predefined_name(std::string_view name) {
-  static constexpr std::array<std::string_view, 18> kPredefined = {
-      "print", "println", "len", "range", "str", "int", "float", "type", "map",
-      "filter", "sum", "append", "pacman", "systemd", "aur", "fs", "env", "system"};
-  return std::find(kPredefined.begin(), kPredefined.end(), name) != kPredefined.end();
+  const std::vector<Builtin>& builtins = ostrel::builtins();
+  const std::vector<Module>& modules = stdlib::modules();
+  return std::any_of(builtins.begin(), builtins.end(), [&](const Builtin& b) { return b.name == name; }) ||
+         std::any_of(modules.begin(), modules.end(), [&](const Module& m) { return m.name == name; });
 }
 
 std::string shorten_display(std::string text) {

@@ -1,9 +1,11 @@
 #pragma once
-// A system-library module: its name ("pacman") and its members, each reached as "pacman.install".
+// How a module of the system library declares its members: one table of each member's own name
+// and its function, written beside the functions.
 #include <functional>
+#include <initializer_list>
 #include <string_view>
-#include <vector>
 
+#include "interpreter/builtins.hpp"
 #include "interpreter/output_sink.hpp"
 #include "interpreter/value.hpp"
 #include "stdlib/arguments.hpp"
@@ -11,23 +13,23 @@
 
 namespace ostrel::stdlib {
 
+// A member gets its arguments, with the checks all members share, and the sink for the lines
+// of the programs it runs.
 using MemberFunction = std::function<Result<Value>(const Arguments&, OutputSink&)>;
 
 struct Member {
-  std::string_view name;
+  std::string_view name;  // "read", reached as fs.read
   MemberFunction function;
 };
 
-struct Module {
-  std::string_view name;
-  std::vector<Member> members;
-};
+// The module as the global scope binds it: each member a builtin named "module.member".
+Module module(std::string_view name, std::initializer_list<Member> members);
 
-const Module& pacman_module();
-const Module& aur_module();
-const Module& systemd_module();
-const Module& system_module();
-const Module& fs_module();
-const Module& env_module();
+Module pacman_module();
+Module systemd_module();
+Module aur_module();
+Module fs_module();
+Module env_module();
+Module system_module();
 
 }  // namespace ostrel::stdlib

@@ -13,7 +13,7 @@ namespace {
 
 // A compact picture of a match: a chain of single inner matches as "a>b", several as "a(b c)",
 // and a match without inner matches with its text, as "identifier'x'".
-std::string shape(Match match) {
+std::string shape(RuleMatch match) {
   std::string text(name_of(match.rule()));
   MatchList inner = match.inner();
   if (inner.empty()) return text + "'" + std::string(match.text()) + "'";
@@ -28,7 +28,7 @@ std::string shapes(std::string_view source) {
   Result<MatchTree> tree = match_program(source);
   if (!tree) return tree.error();
   std::string lines;
-  for (Match item : tree.value().top_level()) lines += shape(item) + "\n";
+  for (RuleMatch item : tree.value().top_level()) lines += shape(item) + "\n";
   return lines;
 }
 
@@ -250,7 +250,7 @@ TEST(Matches, AFailedAlternativeAfterAnIndentationPushLeavesTheStackAsItWas) {
   ASSERT_EQ(result.find("-->"), std::string::npos) << result;
   // The outer conditional holds three inner matches: condition, then-branch and else-branch.
   Result<MatchTree> tree = match_program(source);
-  Match outer_if = tree.value().top_level()[0];
+  RuleMatch outer_if = tree.value().top_level()[0];
   while (outer_if.rule() != Rule::if_expression) outer_if = outer_if.inner()[0];
   EXPECT_EQ(outer_if.inner().size(), 3u);
 }

@@ -27,7 +27,7 @@ class Programs : public ::testing::Test {
     interpreter.for_each_binding([&](std::string_view name, const Value&) { names.emplace(name); });
     return names;
   }
-  ostrel::Interpreter interpreter{std::make_unique<ostrel::CaptureSink>()};
+  ostrel::Interpreter interpreter{std::make_unique<ostrel::CaptureSink>(), {}};
 };
 
 ExprPtr add(ExprPtr l, ExprPtr r) { return binary(Op::Add, std::move(l), std::move(r)); }
@@ -109,7 +109,7 @@ TEST_F(Programs, DeeplyNestedExpressionsFailCleanly) {
 
 TEST(Recursion, TenThousandNestedCallsWorkAndRunawayRecursionIsStopped) {
   ostrel::run_on_big_stack([] {
-    ostrel::Interpreter interpreter(std::make_unique<ostrel::CaptureSink>());
+    ostrel::Interpreter interpreter(std::make_unique<ostrel::CaptureSink>(), {});
     auto result = interpreter.run_program(*program(counting_function(), expression(call("count", integer(10000)))));
     EXPECT_TRUE(result && result->display() == "10000");
     // def forever(n) = 1 + forever(n + 1)

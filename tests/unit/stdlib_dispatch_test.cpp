@@ -1,24 +1,10 @@
-// Recognising module names and the argument rules every member shares.
+// The argument rules every library member shares.
 #include "stdlib_test_support.hpp"
 
 namespace ostrel::test {
 namespace {
 
 using Dispatch = StdlibTest;
-
-TEST_F(Dispatch, NamesWithoutAModulePrefixAreNotOurs) {
-  for (const char* name : {"pacman", "systemdx.start", "Fs.read", "print2", "", "fs", "envx.get"}) {
-    EXPECT_FALSE(stdlib::call(name, {}, sink_).has_value()) << name;
-  }
-}
-
-TEST_F(Dispatch, UnknownMembersNameTheirModule) {
-  EXPECT_EQ(error("fs.copy", {}), "unknown fs function: copy");
-  EXPECT_EQ(error("system.execute", {}), "unknown system function: execute");
-  EXPECT_EQ(error("env.", {}), "unknown env function: ");
-  EXPECT_EQ(error("pacman.", {}), "unknown pacman function: ");
-  EXPECT_EQ(error("systemd.reload", {}), "unknown systemd function: reload");
-}
 
 TEST_F(Dispatch, StringArgumentsAreCheckedInOrder) {
   EXPECT_EQ(error("fs.read", {}), "fs.read() missing argument 1");

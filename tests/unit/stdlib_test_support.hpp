@@ -9,9 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "interpreter/builtins.hpp"
 #include "interpreter/output_sink.hpp"
 #include "interpreter/value.hpp"
-#include "stdlib/call.hpp"
+#include "stdlib/library.hpp"
 
 namespace ostrel::test {
 
@@ -39,8 +40,17 @@ inline void write_whole(const std::filesystem::path& path, const std::string& co
   std::ofstream(path, std::ios::binary) << content;
 }
 
+// The library member named like "fs.read", or null.
+inline const Builtin* library_member(std::string_view name) {
+  for (const Module& module : stdlib::modules()) {
+    for (const Builtin& member : module.members)
+      if (member.name == name) return &member;
+  }
+  return nullptr;
+}
+
 // A fresh directory, made the current one, and an environment restored afterwards.
-class StdlibTest : public ::testing::Test {
+class StdlibTest : public ::testing::Test, public Caller {
  protected:
   void SetUp() override {
     std::string pattern = (std::filesystem::temp_directory_path() / "ostrel-stdlib-XXXXXX").string();
@@ -59,22 +69,29 @@ class StdlibTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
+  // Members write to sink_ and never call back.
+  OutputSink& output() override { return sink_; }
+  Result<Value> call_value(const Value&, const ValueList&) override { return Error{"no callbacks in these tests"}; }
+
+  // The member's result, or the error "no such member".
+  Result<Value> call(const std::string& name, const ValueList& arguments) {
+    const Builtin* member = library_member(name);
+    if (member == nullptr) return Error{"no such member"};
+    return member->function(arguments, *this);
+  }
+
   // The call's value; a failed call is a test failure.
   Value ok(const std::string& name, const ValueList& arguments) {
-    auto result = stdlib::call(name, arguments, sink_);
-    EXPECT_TRUE(result.has_value()) << name;
-    if (!result) return Value::none();
-    EXPECT_TRUE(result->ok()) << name << ": " << result->error();
-    return result->ok() ? result->value() : Value::none();
+    auto result = call(name, arguments);
+    EXPECT_TRUE(result.ok()) << name << ": " << result.error();
+    return result.ok() ? result.value() : Value::none();
   }
 
   // The call's error message; a successful call is a test failure.
   std::string error(const std::string& name, const ValueList& arguments) {
-    auto result = stdlib::call(name, arguments, sink_);
-    EXPECT_TRUE(result.has_value()) << name;
-    if (!result) return "";
-    EXPECT_FALSE(result->ok()) << name << " gave " << result->value().display();
-    return result->ok() ? "" : result->error();
+    auto result = call(name, arguments);
+    EXPECT_FALSE(result.ok()) << name << " gave " << result.value().display();
+    return result.ok() ? "" : result.error();
   }
 
   // Puts `sudo` (which records itself and runs its arguments), `pacman`, `yay` and `systemctl`

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "interpreter/builtins.hpp"
+
 using ostrel::Value;
 
 TEST(ValueDisplay, NestedCollections) {
@@ -15,7 +17,8 @@ TEST(ValueDisplay, NestedCollections) {
   EXPECT_EQ(Value::tuple({Value::integer(1)}).display(), "(1)");
   EXPECT_EQ(Value::tuple({}).display(), "()");
   EXPECT_EQ(Value::dict({}).display(), "{}");
-  EXPECT_EQ(Value::builtin("fs.read").display(), "<builtin:fs.read>");
+  const ostrel::Builtin read{"fs.read", nullptr};
+  EXPECT_EQ(Value::builtin(read).display(), "<builtin:fs.read>");
 }
 
 // A list that holds one list twice, 64 levels down, displays to more text than any memory.

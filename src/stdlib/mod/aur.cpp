@@ -3,16 +3,13 @@
 
 namespace ostrel::stdlib {
 
-const Module& aur_module() {
-  static const Module module{
-      "aur",
-      {
-          {"install", command_member(Operand::PackageName, "yay", {"-S", "--noconfirm"})},
-          {"search", command_member(Operand::PackageName, "yay", {"-Ss"})},
-          {"update", command_member(Operand::None, "yay", {"-Sua", "--noconfirm"})},
-          {"info", command_member(Operand::PackageName, "yay", {"-Qi"})},
-      }};
-  return module;
+Module aur_module() {
+  return module("aur", {
+      {"install", command_member(Operand::PackageName, "yay", {"-S", "--noconfirm"})},
+      {"search", command_member(Operand::PackageName, "yay", {"-Ss"})},
+      {"update", command_member(Operand::None, "yay", {"-Sua", "--noconfirm"})},
+      {"info", command_member(Operand::PackageName, "yay", {"-Qi"})},
+  });
 }
 
 }  // namespace ostrel::stdlib

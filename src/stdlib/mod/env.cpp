@@ -91,18 +91,16 @@ Result<Value> load(const Arguments& arguments, OutputSink&) {
 
 }  // namespace
 
-const Module& env_module() {
-  static const Module module{"env",
-                             {
-                                 {"get", get},
-                                 {"get_or", get_or},
-                                 {"set", set},
-                                 {"remove", remove},
-                                 {"exists", exists},
-                                 {"list", list},
-                                 {"load", load},
-                             }};
-  return module;
+Module env_module() {
+  return module("env", {
+      {"get", get},
+      {"get_or", get_or},
+      {"set", set},
+      {"remove", remove},
+      {"exists", exists},
+      {"list", list},
+      {"load", load},
+  });
 }
 
 }  // namespace ostrel::stdlib

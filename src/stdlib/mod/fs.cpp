@@ -147,17 +147,15 @@ Result<Value> remove(const Arguments& arguments, OutputSink&) { return on_path_a
 
 }  // namespace
 
-const Module& fs_module() {
-  static const Module module{"fs",
-                             {
-                                 {"read", read},
-                                 {"write", write},
-                                 {"exists", exists},
-                                 {"ls", ls},
-                                 {"mkdir", mkdir},
-                                 {"remove", remove},
-                             }};
-  return module;
+Module fs_module() {
+  return module("fs", {
+      {"read", read},
+      {"write", write},
+      {"exists", exists},
+      {"ls", ls},
+      {"mkdir", mkdir},
+      {"remove", remove},
+  });
 }
 
 }  // namespace ostrel::stdlib

@@ -39,13 +39,11 @@ Result<Value> exec(const Arguments& arguments, OutputSink& output) {
 
 }  // namespace
 
-const Module& system_module() {
-  static const Module module{"system",
-                             {
-                                 {"exec", exec},
-                                 {"shell", command_member(Operand::Text, "sh", {"-c"})},
-                             }};
-  return module;
+Module system_module() {
+  return module("system", {
+      {"exec", exec},
+      {"shell", command_member(Operand::Text, "sh", {"-c"})},
+  });
 }
 
 }  // namespace ostrel::stdlib
