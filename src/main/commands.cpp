@@ -42,7 +42,12 @@ int parse_file(const std::string& path) {
   }
   auto write = [](std::string_view piece) { return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size(); };
   // A print that cannot be written (a full disk, a closed pipe) stops at once and fails.
-  bool written = print_tree(*tree.value(), write) && write("\n") && std::fflush(stdout) == 0;
+  PrintEnd end = print_tree(*tree.value(), write);
+  if (end == PrintEnd::TooDeep) {
+    print_error("Parse error: ", kTooDeepToPrint);
+    return 1;
+  }
+  bool written = end == PrintEnd::Complete && write("\n") && std::fflush(stdout) == 0;
   if (!written) {
     print_error("Error writing output: ", os_error_text(errno));
     return 1;

@@ -54,11 +54,12 @@ void ReplSession::show_tree(std::string_view source) {
   auto program = parse_program(source);
   if (program) {
     // Streamed: the print of a long operator chain can be larger than memory.
-    print_tree(*program.value(), [](std::string_view piece) {
+    PrintEnd end = print_tree(*program.value(), [](std::string_view piece) {
       write_stdout(piece);
       return true;
     });
     write_stdout("\n");
+    if (end == PrintEnd::TooDeep) write_line("Parse error: ", kTooDeepToPrint);
   } else {
     write_line("Parse error: ", program.error());
   }
