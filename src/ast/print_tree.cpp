@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "support/big_stack.hpp"
-#include "support/float_format.hpp"
-#include "support/quoted_text.hpp"
+#include "support/text_format.hpp"
 
 namespace ostrel {
 namespace {

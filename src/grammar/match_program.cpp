@@ -6,7 +6,7 @@
 #include "grammar/grammar_rules.hpp"
 #include "grammar/syntax_error.hpp"
 #include "support/big_stack.hpp"
-#include "support/utf8_scan.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel::grammar {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "support/lossy_utf8.hpp"
 #include "support/utf8.hpp"
 
 namespace ostrel::grammar {

@@ -51,7 +51,7 @@ bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Va
   bool both_lists = current.is(K::List) && addend.is(K::List);
   if ((both_strings || both_lists) && !sum_fits_in_memory(current, addend)) return fail(kOutOfMemory);
   if (both_strings) {
-    auto append_text = [&](Value& text) { text.string_mut() += addend.as_string(); };
+    auto append_text = [&](Value& text) { text.append_text(addend.as_string()); };
     if (change_in_place(target, current, append_text)) return true;
   } else if (both_lists) {
     auto append_items = [&](Value& list) {

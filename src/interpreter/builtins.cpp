@@ -44,19 +44,11 @@ uint64_t range_count(int64_t start, int64_t end, int64_t step) {
 }
 
 Result<Value> range(const ValueList& arguments, Caller&) {
-  if (arguments.empty() || arguments.size() > 3) return Error{"range() takes 1-3 arguments"};
-  for (const Value& argument : arguments)
-    if (!argument.is(K::Int)) return Error{"range() requires integer arguments"};
-  int64_t start = arguments.size() == 1 ? 0 : arguments[0].as_int();
-  int64_t end = arguments.size() == 1 ? arguments[0].as_int() : arguments[1].as_int();
-  int64_t step = arguments.size() == 3 ? arguments[2].as_int() : 1;
-  if (step == 0) return Error{"range() step cannot be zero"};
-  uint64_t count = range_count(start, end, step);
-  if (!fits_in_memory(count, sizeof(Value))) return Error{kOutOfMemory};
+  OSTREL_TRY(range, range_of(arguments));
+  if (!fits_in_memory(range.count, sizeof(Value))) return Error{kOutOfMemory};
   ValueList items;
-  items.reserve(count);
-  int64_t next = start;
-  for (uint64_t i = 0; i < count; ++i, next = wrapping_add(next, step)) items.push_back(Value::integer(next));
+  items.reserve(range.count);
+  for (uint64_t i = 0; i < range.count; ++i) items.push_back(Value::integer(range.at(i)));
   return Value::list(std::move(items));
 }
 
@@ -149,42 +141,17 @@ Result<Value> to_float(const ValueList& arguments, Caller&) {
 
 Result<Value> map(const ValueList& arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"map() takes 2 arguments (function, list)"};
-  if (!arguments[1].is(K::List)) return Error{"map() second argument must be a list"};
-  ValueList results;
-  results.reserve(arguments[1].as_list().size());
-  ValueList argument(1);
-  for (const Value& element : arguments[1].as_list()) {
-    argument[0] = element;
-    Result<Value> result = caller.call_value(arguments[0], argument);
-    if (!result) return std::move(result).take_error();
-    results.push_back(std::move(result).value());
-  }
-  return Value::list(std::move(results));
+  return map_over(arguments[0], Sequence(arguments[1]), caller);
 }
 
 Result<Value> filter(const ValueList& arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"filter() takes 2 arguments (function, list)"};
-  if (!arguments[1].is(K::List)) return Error{"filter() second argument must be a list"};
-  ValueList kept;
-  ValueList argument(1);
-  for (const Value& element : arguments[1].as_list()) {
-    argument[0] = element;
-    Result<Value> result = caller.call_value(arguments[0], argument);
-    if (!result) return std::move(result).take_error();
-    if (is_true(result.value())) kept.push_back(element);
-  }
-  return Value::list(std::move(kept));
+  return filter_over(arguments[0], Sequence(arguments[1]), caller);
 }
 
 Result<Value> sum(const ValueList& arguments, Caller&) {
-  if (arguments.empty() || !arguments[0].is(K::List)) return Error{"sum() requires a list argument"};
-  Value total = Value::integer(0);
-  for (const Value& element : arguments[0].as_list()) {
-    Result<Value> next = binary_operation(ast::BinaryOperator::Add, total, element);
-    if (!next) return next;
-    total = std::move(next).value();
-  }
-  return total;
+  if (arguments.empty()) return Error{"sum() requires a list argument"};
+  return sum_over(Sequence(arguments[0]));
 }
 
 Result<Value> to_string(const ValueList& arguments, Caller&) {
@@ -224,9 +191,63 @@ const std::vector<Builtin>& builtins() {
 }
 
 bool is_append(const Value& callee) {
-  static const Builtin* const entry = &*std::find_if(builtins().begin(), builtins().end(),
-                                                     [](const Builtin& builtin) { return builtin.name == "append"; });
-  return callee.is(K::BuiltinFn) && &callee.as_builtin() == entry;
+  static const Builtin* const entry = builtin_named("append");
+  return is_builtin(callee, entry);
+}
+
+const Builtin* builtin_named(std::string_view name) {
+  auto found = std::find_if(builtins().begin(), builtins().end(), [&](const Builtin& b) { return b.name == name; });
+  return found == builtins().end() ? nullptr : &*found;
+}
+
+Result<IntRange> range_of(const ValueList& arguments) {
+  if (arguments.empty() || arguments.size() > 3) return Error{"range() takes 1-3 arguments"};
+  for (const Value& argument : arguments)
+    if (!argument.is(K::Int)) return Error{"range() requires integer arguments"};
+  IntRange range;
+  range.start = arguments.size() == 1 ? 0 : arguments[0].as_int();
+  int64_t end = arguments.size() == 1 ? arguments[0].as_int() : arguments[1].as_int();
+  range.step = arguments.size() == 3 ? arguments[2].as_int() : 1;
+  if (range.step == 0) return Error{"range() step cannot be zero"};
+  range.count = range_count(range.start, end, range.step);
+  return range;
+}
+
+Result<Value> map_over(const Value& callee, const Sequence& items, Caller& caller) {
+  if (!items.is_walkable()) return Error{"map() second argument must be a list"};
+  // The result is as long as the range, which was refused before it was built, not after.
+  if (items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return Error{kOutOfMemory};
+  ValueList results;
+  results.reserve(items.size());
+  ValueList argument(1);
+  for (uint64_t i = 0; i < items.size(); ++i) {
+    argument[0] = items.at(i);
+    OSTREL_TRY(result, caller.call_value(callee, argument));
+    results.push_back(std::move(result));
+  }
+  return Value::list(std::move(results));
+}
+
+Result<Value> filter_over(const Value& callee, const Sequence& items, Caller& caller) {
+  if (!items.is_walkable()) return Error{"filter() second argument must be a list"};
+  ValueList kept;
+  ValueList argument(1);
+  for (uint64_t i = 0; i < items.size(); ++i) {
+    argument[0] = items.at(i);
+    OSTREL_TRY(result, caller.call_value(callee, argument));
+    if (is_true(result)) kept.push_back(std::move(argument[0]));
+  }
+  return Value::list(std::move(kept));
+}
+
+Result<Value> sum_over(const Sequence& items) {
+  if (!items.is_walkable()) return Error{"sum() requires a list argument"};
+  Value total = Value::integer(0);
+  for (uint64_t i = 0; i < items.size(); ++i) {
+    OSTREL_TRY(next, binary_operation(ast::BinaryOperator::Add, total, items.at(i)));
+    total = std::move(next);
+  }
+  return total;
 }
 
 }  // namespace ostrel

@@ -5,6 +5,7 @@
 // function without looking for a name; the global environment binds the entries of the
 // builtins and of the modules it is given, in table order, and the REPL's listing knows the
 // predefined names from the same tables.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -52,5 +53,52 @@ const std::vector<Builtin>& builtins();
 
 // True for the builtin `append`, whose `x = append(x, item)` form may grow x in place.
 bool is_append(const Value& callee);
+
+// The builtin of that name, or null (module members are not builtins).
+const Builtin* builtin_named(std::string_view name);
+
+// Whether a value is that builtin's own value (scripts may bind its name to something else).
+inline bool is_builtin(const Value& value, const Builtin* entry) {
+  return value.is(Value::Kind::BuiltinFn) && &value.as_builtin() == entry;
+}
+
+// The integers a range(...) call lists, counted instead of stored.
+struct IntRange {
+  int64_t start = 0;
+  int64_t step = 1;
+  uint64_t count = 0;
+  // Wrapping arithmetic gives the exact value, since every listed value fits in 64 bits.
+  int64_t at(uint64_t i) const {
+    return static_cast<int64_t>(static_cast<uint64_t>(start) + i * static_cast<uint64_t>(step));
+  }
+};
+
+// The arguments of range(...) checked as range does, with its messages.
+Result<IntRange> range_of(const ValueList& arguments);
+
+// What loops, comprehensions, map, filter and sum walk: a value that should be a list, or the
+// integers of a range(...) call that was never built.
+class Sequence {
+ public:
+  Sequence() = default;
+  explicit Sequence(Value value) : value_(std::move(value)) {}
+  explicit Sequence(IntRange range) : range_(range), is_range_(true) {}
+  bool is_walkable() const { return is_range_ || value_.is(Value::Kind::List); }
+  bool is_range() const { return is_range_; }
+  // Only for walkable sequences.
+  uint64_t size() const { return is_range_ ? range_.count : value_.as_list().size(); }
+  Value at(uint64_t i) const { return is_range_ ? Value::integer(range_.at(i)) : value_.as_list()[i]; }
+
+ private:
+  Value value_;
+  IntRange range_;
+  bool is_range_ = false;
+};
+
+// map, filter and sum over an evaluated sequence, with the checks that follow the argument
+// count and the same messages as the builtins.
+Result<Value> map_over(const Value& callee, const Sequence& items, Caller& caller);
+Result<Value> filter_over(const Value& callee, const Sequence& items, Caller& caller);
+Result<Value> sum_over(const Sequence& items);
 
 }  // namespace ostrel

@@ -35,7 +35,53 @@ class CallFrame {
 bool Evaluator::evaluate_call(const code::Call& node, Value& out) {
   Value callee;
   if (!evaluate(*node.callee, callee)) return false;
+  if (node.walked_range) return call_walking_range(callee, node, out);
   return call_with(callee, node.arguments, out);
+}
+
+// `map(f, range(...))`, `filter(f, range(...))`, `sum(range(...))`: while the callee is still
+// that builtin, the range is walked instead of built; the arguments are evaluated in order.
+bool Evaluator::call_walking_range(const Value& callee, const code::Call& node, Value& out) {
+  const code::Call::WalkedRange& walked = *node.walked_range;
+  if (!is_builtin(callee, walked.entry)) return call_with(callee, node.arguments, out);
+  Value function;
+  Sequence items;
+  for (size_t i = 0; i < node.arguments.size(); ++i) {
+    if (i == walked.argument) {
+      if (!evaluate_sequence(*node.arguments[i], walked.range, items)) return false;
+      continue;
+    }
+    Value value;
+    if (!evaluate(*node.arguments[i], value)) return false;
+    if (i == 0) function = std::move(value);  // map's and filter's function; sum's extras go
+  }
+  using Walker = code::Call::WalkedRange::Walker;
+  if (walked.walker == Walker::Sum) return take(sum_over(items), out);
+  if (walked.walker == Walker::Map) return take(map_over(function, items, *this), out);
+  return take(filter_over(function, items, *this), out);
+}
+
+// An iterable; a call `range(...)` of the builtin `range` is counted, not built.
+bool Evaluator::evaluate_sequence(const code::Expr& iterable, const Builtin* range, Sequence& out) {
+  Value value;
+  if (range) {
+    const auto& call = code::as<code::Call>(iterable);
+    Value callee;
+    if (!evaluate(*call.callee, callee)) return false;
+    if (is_builtin(callee, range)) {
+      ValueList arguments;
+      if (!evaluate_all(call.arguments, arguments)) return false;
+      Result<IntRange> range = range_of(arguments);
+      if (!range) return fail(range.error());
+      out = Sequence(*range);
+      return true;
+    }
+    if (!call_with(callee, call.arguments, value)) return false;
+  } else if (!evaluate(iterable, value)) {
+    return false;
+  }
+  out = Sequence(std::move(value));
+  return true;
 }
 
 // The right side is evaluated as it stands and called with the left value: `x |> f(y)` calls
@@ -108,7 +154,7 @@ bool Evaluator::run_body(const Value& callee, ScopeRef frame, Value& out) {
 }
 
 Value Evaluator::function_value(const std::shared_ptr<const code::FunctionCode>& code) {
-  return Value::function(new FunctionObject(code, environment_->snapshot()));
+  return Value::function(new FunctionObject(code, environment_->capture(code->free_names)));
 }
 
 }  // namespace ostrel

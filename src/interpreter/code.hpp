@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ast/ast.hpp"
+#include "interpreter/builtins.hpp"
 #include "interpreter/symbols.hpp"
 #include "interpreter/value.hpp"
 
@@ -58,6 +59,17 @@ struct Pipe final : Node<ExprKind::Pipe> { ExprPtr left, right; };
 struct Call final : Node<ExprKind::Call> {
   ExprPtr callee;
   std::vector<ExprPtr> arguments;
+  // A call `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`: which of them,
+  // and the position of the range argument, walked without building it while both names are
+  // still the builtins.
+  struct WalkedRange {
+    enum class Walker : uint8_t { Map, Filter, Sum };
+    Walker walker;
+    const Builtin* entry;  // the builtin the name stood for when compiled
+    const Builtin* range;
+    size_t argument;
+  };
+  std::optional<WalkedRange> walked_range;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {
@@ -72,6 +84,7 @@ struct If final : Node<ExprKind::If> {
 struct For final : Node<ExprKind::For> {
   Symbol variable = 0;
   ExprPtr iterable, body;
+  const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
 };
 struct While final : Node<ExprKind::While> { ExprPtr condition, body; };
 
@@ -100,6 +113,7 @@ struct Comprehension final : Node<ExprKind::Comprehension> {
   Symbol variable = 0;
   ExprPtr iterable;
   ExprPtr condition;  // null when absent
+  const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
 };
 struct Block final : Node<ExprKind::Block> { std::vector<Stmt> statements; };
 
@@ -122,6 +136,9 @@ struct FunctionCode {
   std::optional<Symbol> name;  // absent for lambdas
   std::vector<Symbol> params;
   ExprPtr body;
+  // The names the body (nested functions included) reads or assigns, other than its parameters
+  // and its own name: all a function value needs to keep of the scopes it was made in.
+  std::vector<Symbol> free_names;
 };
 
 struct Stmt {

@@ -1,5 +1,7 @@
 #include "interpreter/compiler.hpp"
 
+#include <algorithm>
+
 namespace ostrel {
 namespace {
 
@@ -13,6 +15,29 @@ std::unique_ptr<T> make() {
 const std::string* identifier_name(const ast::ExprPtr& e) {
   auto* id = e ? std::get_if<ast::expr::Identifier>(&e->node) : nullptr;
   return id ? &id->name : nullptr;
+}
+
+bool is_call_to(const ast::Expr& e, std::string_view name) {
+  auto* call = std::get_if<ast::expr::FunctionCall>(&e.node);
+  const std::string* callee = call ? identifier_name(call->callee) : nullptr;
+  return callee && *callee == name;
+}
+
+// The builtin range when the expression is a call of that name: a walk need not build it.
+const Builtin* range_call(const ast::Expr& e) { return is_call_to(e, "range") ? builtin_named("range") : nullptr; }
+
+// Which argument of a call to map, filter or sum is a range(...) call they could walk.
+std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& call) {
+  using Walker = Call::WalkedRange::Walker;
+  const std::string* callee = identifier_name(call.callee);
+  if (!callee) return std::nullopt;
+  const auto& arguments = call.arguments;
+  bool mapping = *callee == "map" || *callee == "filter";
+  if (mapping && arguments.size() == 2 && range_call(*arguments[1]))
+    return Call::WalkedRange{*callee == "map" ? Walker::Map : Walker::Filter, builtin_named(*callee), range_call(*arguments[1]), 1};
+  if (*callee == "sum" && !arguments.empty() && range_call(*arguments[0]))
+    return Call::WalkedRange{Walker::Sum, builtin_named(*callee), range_call(*arguments[0]), 0};
+  return std::nullopt;
 }
 
 // Which in-place form, if any, `target = value` has.
@@ -38,7 +63,7 @@ struct ExpressionCompiler {
   ExprPtr operator()(const ast::expr::Boolean& n) { return constant(Value::boolean(n.value)); }
   ExprPtr operator()(const ast::expr::Identifier& n) {
     auto out = make<Name>();
-    out->symbol = compiler.intern(n.name);
+    out->symbol = compiler.use(n.name);
     return out;
   }
   ExprPtr operator()(const ast::expr::List& n) { return elements(ExprKind::List, n.elements); }
@@ -71,6 +96,7 @@ struct ExpressionCompiler {
     auto out = make<Call>();
     out->callee = sub(*n.callee);
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
+    out->walked_range = walked_range(n);
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
@@ -96,6 +122,7 @@ struct ExpressionCompiler {
     auto out = make<For>();
     out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
+    out->range = range_call(*n.iterable);
     out->body = sub(*n.body);
     return out;
   }
@@ -124,6 +151,7 @@ struct ExpressionCompiler {
     out->element = sub(*n.element);
     out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
+    out->range = range_call(*n.iterable);
     if (n.condition) out->condition = sub(*n.condition);
     return out;
   }
@@ -137,7 +165,7 @@ struct ExpressionCompiler {
     auto out = make<Assign>();
     out->value = sub(*n.value);
     if (const std::string* target = identifier_name(n.target)) {
-      out->target = compiler.intern(*target);
+      out->target = compiler.use(*target);
       out->in_place = in_place_form(*target, *n.value);
     }
     return out;
@@ -147,7 +175,7 @@ struct ExpressionCompiler {
     out->op = n.op;
     out->current = sub(*n.target);
     out->value = sub(*n.value);
-    if (const std::string* target = identifier_name(n.target)) out->target = compiler.intern(*target);
+    if (const std::string* target = identifier_name(n.target)) out->target = compiler.use(*target);
     return out;
   }
 
@@ -225,6 +253,7 @@ bool Compiler::out_of_stack() {
 
 std::optional<code::Stmt> Compiler::compile(const ast::Stmt& statement) {
   out_of_stack_ = false;
+  used_names_.clear();
   code::Stmt out = this->statement(statement);
   if (out_of_stack_) return std::nullopt;
   return out;
@@ -246,8 +275,27 @@ std::shared_ptr<const code::FunctionCode> Compiler::function(std::optional<std::
   auto out = std::make_shared<FunctionCode>();
   if (name) out->name = intern(*name);
   for (const auto& param : params) out->params.push_back(intern(param.name));
+  used_names_.emplace_back();
   out->body = expression(body);
+  std::vector<Symbol> used = std::move(used_names_.back());
+  used_names_.pop_back();
+  // The call binds the parameters and the function's own name, so they never come from outside.
+  std::sort(used.begin(), used.end());
+  used.erase(std::unique(used.begin(), used.end()), used.end());
+  for (Symbol symbol : used) {
+    bool bound_by_call = (out->name && *out->name == symbol) ||
+                         std::find(out->params.begin(), out->params.end(), symbol) != out->params.end();
+    if (bound_by_call) continue;
+    out->free_names.push_back(symbol);
+    if (!used_names_.empty()) used_names_.back().push_back(symbol);
+  }
   return out;
+}
+
+Symbol Compiler::use(const std::string& name) {
+  Symbol symbol = intern(name);
+  if (!used_names_.empty()) used_names_.back().push_back(symbol);
+  return symbol;
 }
 
 code::Stmt Compiler::statement(const ast::Stmt& statement) {

@@ -1,6 +1,7 @@
 #pragma once
 // Turns syntax trees into the evaluator's compiled form (code.hpp).
 #include <optional>
+#include <vector>
 
 #include "ast/ast.hpp"
 #include "interpreter/code.hpp"
@@ -23,6 +24,8 @@ class Compiler {
                                                      const std::vector<ast::Param>& params,
                                                      const ast::Expr& body);
   Symbol intern(const std::string& name) { return symbols_.intern(name); }
+  // Interns a name that the code reads or assigns, noting it for the enclosing function.
+  Symbol use(const std::string& name);
   // Called at every level: once the stack runs low, compiling stops and `compile` fails.
   bool out_of_stack();
 
@@ -30,6 +33,8 @@ class Compiler {
   SymbolTable& symbols_;
   const StackGuard& guard_;
   bool out_of_stack_ = false;
+  // For each function being compiled, innermost last: the names its body uses so far.
+  std::vector<std::vector<Symbol>> used_names_;
 };
 
 }  // namespace ostrel

@@ -1,6 +1,7 @@
 // Conditionals, loops, matches, comprehensions and blocks. Each scope they open is closed by a
 // ScopeGuard, so that it goes on every way out, errors included.
 #include "interpreter/evaluator.hpp"
+#include "interpreter/limits.hpp"
 #include "interpreter/patterns.hpp"
 #include "interpreter/truth.hpp"
 
@@ -18,14 +19,14 @@ bool Evaluator::evaluate_if(const code::If& node, Value& out) {
 }
 
 bool Evaluator::evaluate_for(const code::For& node, Value& out) {
-  Value iterable;
-  if (!evaluate(*node.iterable, iterable)) return false;
-  if (!iterable.is(Value::Kind::List)) return fail("for loop requires iterable (list)");
+  Sequence items;
+  if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
+  if (!items.is_walkable()) return fail("for loop requires iterable (list)");
   ScopeGuard loop_scope(*environment_);
   Value last;
-  // `iterable` holds the list, so the loop walks it unchanged whatever the body assigns.
-  for (const Value& element : iterable.as_list()) {
-    environment_->define(node.variable, element);
+  // `items` holds the list, so the loop walks it unchanged whatever the body assigns.
+  for (uint64_t i = 0; i < items.size(); ++i) {
+    environment_->define(node.variable, items.at(i));
     if (!evaluate(*node.body, last)) return false;
   }
   out = std::move(last);
@@ -64,14 +65,16 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
 }
 
 bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& out) {
-  Value iterable;
-  if (!evaluate(*node.iterable, iterable)) return false;
-  if (!iterable.is(Value::Kind::List)) return fail("list comprehension requires iterable");
+  Sequence items;
+  if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
+  if (!items.is_walkable()) return fail("list comprehension requires iterable");
+  // As long as the range when nothing is filtered out: refused before the range was built.
+  if (!node.condition && items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return fail(kOutOfMemory);
   ScopeGuard comprehension_scope(*environment_);
   ValueList results;
-  if (!node.condition) results.reserve(iterable.as_list().size());
-  for (const Value& element : iterable.as_list()) {
-    environment_->define(node.variable, element);
+  if (!node.condition) results.reserve(items.size());
+  for (uint64_t i = 0; i < items.size(); ++i) {
+    environment_->define(node.variable, items.at(i));
     if (node.condition) {
       Value test;
       if (!evaluate(*node.condition, test)) return false;

@@ -19,12 +19,14 @@ Value* Environment::binding_for_update(Symbol name) {
   return nullptr;
 }
 
-Environment Environment::snapshot() const {
-  Environment copy;
-  copy.scopes_.reserve(scopes_.size());
-  for (const ScopeRef& scope : scopes_)
-    if (scope) copy.scopes_.push_back(scope);
-  return copy;
+Environment Environment::capture(const std::vector<Symbol>& names) const {
+  Environment closure;
+  ScopeRef captured;
+  for (Symbol name : names) {
+    if (const Value* value = lookup(name)) captured.writable().define(name, *value);
+  }
+  if (captured) closure.scopes_.push_back(std::move(captured));
+  return closure;
 }
 
 void Environment::rebuild(const Environment& base, ScopeRef top) {

@@ -1,7 +1,7 @@
 #pragma once
-// The stack of scopes in force, global scope first. Scopes are shared with the closures of the
-// function values made while they were in force; a shared scope is copied before it is written,
-// so a closure never sees later changes and a call never changes its caller's variables.
+// The stack of scopes in force, global scope first. A shared scope (the closure of a function
+// value, in use by a call) is copied before it is written, so a closure never sees later changes
+// and a call never changes its creator's variables.
 #include <vector>
 
 #include "interpreter/scope.hpp"
@@ -32,8 +32,10 @@ class Environment {
   // The nearest binding's value for changing in place (its scope unshared first), or null.
   Value* binding_for_update(Symbol name);
 
-  // The environment a function made now closes over: the scopes in force, shared.
-  Environment snapshot() const;
+  // The environment a function made now closes over: one scope holding the current values of
+  // those of `names` that are bound. Values are shared, not copied, and a name bound later is
+  // never seen by it.
+  Environment capture(const std::vector<Symbol>& names) const;
   // Becomes the scopes of `base`, shared, with `top` above them (the environment of a call),
   // reusing this environment's storage.
   void rebuild(const Environment& base, ScopeRef top);

@@ -11,26 +11,6 @@ namespace {
 
 using K = Value::Kind;
 
-bool is_continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// Characters (Unicode scalar values) of a UTF-8 text.
-int64_t character_count(const std::string& text) {
-  int64_t count = 0;
-  for (char c : text) count += !is_continuation_byte(c);
-  return count;
-}
-
-// The character at a position known to be inside the text.
-std::string character_at(const std::string& text, int64_t position) {
-  size_t start = 0;
-  for (int64_t seen = -1;; ++start) {
-    if (!is_continuation_byte(text[start]) && ++seen == position) break;
-  }
-  size_t end = start + 1;
-  while (end < text.size() && is_continuation_byte(text[end])) ++end;
-  return text.substr(start, end - start);
-}
-
 // A position counted from the end when negative.
 int64_t position_in(int64_t index, int64_t size) { return index >= 0 ? index : index + size; }
 
@@ -154,7 +134,7 @@ bool Evaluator::add_to_left(Value left, const Value& right, Value& out) {
   if (!strings && !lists) return take(binary_operation(ast::BinaryOperator::Add, left, right), out);
   if (!sum_fits_in_memory(left, right)) return fail(kOutOfMemory);
   if (strings) {
-    left.string_mut() += right.as_string();
+    left.append_text(right.as_string());
   } else {
     const ValueList& extra = right.as_list();
     ValueList& items = left.list_mut();
@@ -191,11 +171,10 @@ bool Evaluator::evaluate_index(const code::Index& node, Value& out) {
     return true;
   }
   if (target.is(K::String)) {
-    const std::string& text = target.as_string();
-    int64_t size = character_count(text);
+    int64_t size = target.character_count();
     int64_t position = position_in(index.as_int(), size);
     if (position < 0 || position >= size) return fail(out_of_bounds(position));
-    out = Value::string(character_at(text, position));
+    out = target.character_at(position);
     return true;
   }
   return fail("cannot index this value");

@@ -71,6 +71,8 @@ class Evaluator final : public Caller {
   // calls.cpp
   bool evaluate_call(const code::Call& node, Value& out);
   bool evaluate_pipe(const code::Pipe& node, Value& out);
+  bool call_walking_range(const Value& callee, const code::Call& node, Value& out);
+  bool evaluate_sequence(const code::Expr& iterable, const Builtin* range, Sequence& out);
   bool call_with(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool apply(const Value& callee, const ValueList& arguments, Value& out);

@@ -8,15 +8,17 @@
 
 #include "interpreter/builtins.hpp"
 #include "interpreter/limits.hpp"
-#include "support/float_format.hpp"
+#include "interpreter/text_index.hpp"
+#include "support/text_format.hpp"
 
 namespace ostrel {
 namespace {
 
 struct StringObject final : HeapObject {
   std::string text;
+  TextIndex index;
   explicit StringObject(std::string t) : text(std::move(t)) {}
-  HeapObject* clone() const override { return new StringObject(text); }
+  HeapObject* clone() const override { return new StringObject(*this); }
 };
 
 struct ListObject final : HeapObject {
@@ -30,6 +32,17 @@ struct DictObject final : HeapObject {
   explicit DictObject(ValuePairs p) : pairs(std::move(p)) {}
   HeapObject* clone() const override { return new DictObject(pairs); }
 };
+
+// One-character ASCII strings, shared by every indexing that yields one. Never freed: values
+// holding them may outlive any static destructor.
+const Value& ascii_character(unsigned char c) {
+  static const Value* const table = [] {
+    auto* strings = new Value[128];
+    for (int i = 0; i < 128; ++i) strings[i] = Value::string(std::string(1, static_cast<char>(i)));
+    return strings;
+  }();
+  return table[c];
+}
 
 // Payloads whose count reached zero while another one was being freed wait here, so that
 // freeing a value nested a million levels deep does not recurse a million times.
@@ -76,8 +89,27 @@ HeapObject* Value::unshare() {
   return heap_;
 }
 
-std::string& Value::string_mut() { return static_cast<StringObject*>(unshare())->text; }
+void Value::append_text(std::string_view tail) {
+  auto* object = static_cast<StringObject*>(unshare());
+  size_t old_size = object->text.size();
+  object->text.append(tail);
+  object->index.appended(object->text, old_size);
+}
+
 ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items; }
+
+int64_t Value::character_count() const {
+  auto* object = static_cast<StringObject*>(heap_);
+  return object->index.count(object->text);
+}
+
+Value Value::character_at(int64_t position) const {
+  auto* object = static_cast<StringObject*>(heap_);
+  auto [start, length] = object->index.character(object->text, position);
+  auto first = static_cast<unsigned char>(object->text[start]);
+  if (length == 1 && first < 128) return ascii_character(first);
+  return Value::string(object->text.substr(start, length));
+}
 
 const char* Value::type_name() const {
   static const char* const names[] = {"Int",   "Float", "String",   "Bool",      "List",

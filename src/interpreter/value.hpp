@@ -89,9 +89,14 @@ class Value {
   const ValuePairs& as_dict() const;
   const HeapObject* payload() const { return heap_; }  // Function: the evaluator's payload
 
-  // In-place access; a payload shared with other values is copied first.
-  std::string& string_mut();
+  // In-place changes; a payload shared with other values is copied first.
+  void append_text(std::string_view tail);  // String
   ValueList& list_mut();
+
+  // String: its number of characters, and the character at `position` (0 <= position < count)
+  // as a String. Constant time once the text has been looked at (see TextIndex).
+  int64_t character_count() const;
+  Value character_at(int64_t position) const;
 
   // The display form users see ("[1, 2.5, a b]", "True", "<builtin:len>"). Throws
   // std::bad_alloc when the text would not fit in the free memory. `display_to` may stop once

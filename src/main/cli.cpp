@@ -15,8 +15,6 @@
 #include "main/styled_text.hpp"
 #include "main/version.hpp"
 #include "support/jaro.hpp"
-#include "support/read_file.hpp"
-#include "support/lossy_utf8.hpp"
 #include "support/utf8.hpp"
 
 // The command line follows the conventions users know from other modern tools: the help layout,

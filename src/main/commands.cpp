@@ -9,7 +9,8 @@
 #include "main/error_output.hpp"
 #include "main/run_source.hpp"
 #include "parser/parse_program.hpp"
-#include "support/read_file.hpp"
+#include "support/io.hpp"
+#include "support/os_error.hpp"
 
 namespace ostrel {
 namespace {

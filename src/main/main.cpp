@@ -10,7 +10,7 @@
 #include "main/commands.hpp"
 #include "repl/repl.hpp"
 #include "support/big_stack.hpp"
-#include "support/dotenv.hpp"
+#include "support/process_environment.hpp"
 
 namespace {
 

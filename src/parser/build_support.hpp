@@ -1,17 +1,11 @@
 #pragma once
-// What every builder shares: reading matches and passing the first message up unchanged.
+// What every builder shares: reading matches, passing the first message up unchanged (with
+// OSTREL_TRY).
 #include <cstddef>
 #include <string>
 
 #include "grammar/match_tree.hpp"
 #include "support/result.hpp"
-
-// Evaluates `result_expression` (a Result); on an error, returns that error from the enclosing
-// function, otherwise declares `name` holding the value.
-#define OSTREL_TRY(name, result_expression)                                \
-  auto name##_result = (result_expression);                                \
-  if (!name##_result) return std::move(name##_result).take_error();        \
-  auto name = std::move(name##_result).value()
 
 namespace ostrel {
 

@@ -1,11 +1,16 @@
 #pragma once
-// Gathers the lines of one input that spans several lines: after a trailing backslash, a colon or
-// an open bracket the next lines continue it, and a blank line ends it whatever its state.
+// Input gathering: the lines of one input that spans several lines. After a trailing backslash,
+// a colon or an open bracket the next lines continue it, and a blank line ends it whatever its
+// state.
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace ostrel {
+
+// True when the text ends in a colon (unless it starts with one, like a loop command) or a
+// backslash, or leaves a parenthesis, square bracket or curly brace open outside string literals.
+bool needs_more_input(std::string_view text);
 
 class InputGatherer {
  public:

@@ -6,12 +6,10 @@
 #include <string_view>
 
 #include "main/version.hpp"
+#include "repl/commands.hpp"
 #include "repl/input_gatherer.hpp"
-#include "repl/loop_command.hpp"
-#include "repl/repl_session.hpp"
-#include "repl/standard_output.hpp"
-#include "support/char_class.hpp"
-#include "support/line_reader.hpp"
+#include "support/io.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {

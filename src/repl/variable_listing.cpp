@@ -4,14 +4,13 @@
 
 #include "interpreter/builtins.hpp"
 #include "stdlib/library.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {
 
 constexpr size_t kLongestShown = kDisplayBytesToShorten - 1;
 constexpr size_t kShortenedPrefix = 77;
-
-bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
 }  // namespace
 

@@ -12,9 +12,8 @@
 #include <system_error>
 #include <thread>
 
-#include "support/line_reader.hpp"
-#include "support/read_file.hpp"
-#include "support/unique_fd.hpp"
+#include "support/io.hpp"
+#include "support/os_error.hpp"
 
 extern char** environ;
 

@@ -1,15 +1,133 @@
-#include "support/dotenv_parse.hpp"
+#include "support/process_environment.hpp"
 
+#include <algorithm>
+#include <cstddef>
 #include <unordered_map>
 #include <utility>
 
-#include "support/char_class.hpp"
-#include "support/dotenv_lines.hpp"
 #include "support/result.hpp"
 #include "support/utf8.hpp"
 
 namespace ostrel::dotenv {
+
+// ---- Logical lines ----
+// The lines of a `.env` file as its entries see them: comment lines become empty, a quote left
+// open continues onto the next line (keeping the line break), a blank followed by "#" starts a
+// comment, and the final "\n" or "\r\n" is dropped.
+
 namespace {
+
+// "Error parsing line: '{line}', error at line index: {index}".
+std::string line_error(std::string_view line, std::size_t index) {
+  return "Error parsing line: '" + std::string(line) + "', error at line index: " + std::to_string(index);
+}
+
+class LogicalLines {
+ public:
+  // `content` must outlive the reader.
+  explicit LogicalLines(std::string_view content) : rest_(content) {}
+
+  // The next line; no value at the end of the content; an error for a line that is not UTF-8 or
+  // for content that ends inside a quote, after an escape or after a trailing blank.
+  std::optional<Result<std::string>> next();
+
+ private:
+  std::string_view rest_;
+};
+
+enum class State {
+  Complete,
+  Escape,            // after a backslash outside quotes
+  StrongOpen,        // inside '...'
+  StrongOpenEscape,  // after a backslash inside '...': the next character cannot close it
+  WeakOpen,          // inside "..."
+  WeakOpenEscape,
+  WhiteSpace,        // after a blank outside quotes: "#" here starts a comment
+  Comment,
+};
+
+State after_plain(char32_t c) {
+  switch (c) {
+    case '\\': return State::Escape;
+    case '"': return State::WeakOpen;
+    case '\'': return State::StrongOpen;
+    default: return State::Complete;
+  }
+}
+
+State step(State state, char32_t c) {
+  switch (state) {
+    case State::Complete:
+      return is_white_space(c) && c != '\n' && c != '\r' ? State::WhiteSpace : after_plain(c);
+    case State::WhiteSpace:
+      return c == '#' ? State::Comment : after_plain(c);
+    case State::Escape:
+      return State::Complete;
+    case State::WeakOpen:
+      return c == '\\' ? State::WeakOpenEscape : c == '"' ? State::Complete : State::WeakOpen;
+    case State::WeakOpenEscape:
+      return State::WeakOpen;
+    case State::StrongOpen:
+      return c == '\\' ? State::StrongOpenEscape : c == '\'' ? State::Complete : State::StrongOpen;
+    case State::StrongOpenEscape:
+      return State::StrongOpen;
+    case State::Comment:
+      break;
+  }
+  return State::Comment;
+}
+
+struct Scan {
+  State state;
+  std::size_t comment_start;  // where "#" stands, when the state is Comment
+};
+
+Scan scan(State state, std::string_view segment) {
+  for (std::size_t position = 0; position < segment.size();) {
+    DecodedChar c = decode_utf8(segment.substr(position));
+    state = step(state, c.code_point);
+    if (state == State::Comment) return {state, position};
+    position += c.length;
+  }
+  return {state, 0};
+}
+
+void drop_line_end(std::string& line) {
+  if (!line.empty() && line.back() == '\n') {
+    line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  }
+}
+
+std::optional<Result<std::string>> LogicalLines::next() {
+  std::string line;
+  State state = State::Complete;
+  for (;;) {
+    if (rest_.empty()) {
+      if (state == State::Complete) return std::nullopt;
+      return Result<std::string>(Error{line_error(line, line.size())});
+    }
+    std::size_t length = std::min(rest_.find('\n'), rest_.size() - 1) + 1;
+    std::string_view physical = rest_.substr(0, length);
+    rest_.remove_prefix(length);
+    if (!is_valid_utf8(physical)) return Result<std::string>(Error{kInvalidUtf8});
+    std::size_t start = line.size();
+    line.append(physical);
+    if (trim_white_space_start(line).substr(0, 1) == "#") return Result<std::string>(std::string());
+    Scan result = scan(state, std::string_view(line).substr(start));
+    state = result.state;
+    if (state == State::Comment) {
+      line.resize(start + result.comment_start);
+      return Result<std::string>(std::move(line));
+    }
+    if (state == State::Complete) {
+      drop_line_end(line);
+      return Result<std::string>(std::move(line));
+    }
+  }
+}
+
+// ---- Entries ----
 
 bool is_key_start(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool is_key_char(char c) { return is_key_start(c) || (c >= '0' && c <= '9') || c == '.'; }
@@ -202,9 +320,8 @@ Result<std::optional<Entry>> parse_line(std::string_view line, Substitutions& su
   cursor.skip_white_space();
   std::string value;
   if (!cursor.at_end_or_comment()) {
-    Result<std::string> parsed = ValueParser(cursor.rest(), substitutions).parse();
-    if (!parsed) return std::move(parsed).take_error();
-    value = std::move(parsed).value();
+    OSTREL_TRY(parsed, ValueParser(cursor.rest(), substitutions).parse());
+    value = std::move(parsed);
   }
   substitutions.remember(*key, value);
   return std::optional<Entry>(Entry{std::move(*key), std::move(value)});

@@ -34,3 +34,10 @@ class Result {
 };
 
 }  // namespace ostrel
+
+// Evaluates `result_expression` (a Result); on an error, returns that error from the enclosing
+// function, otherwise declares `name` holding the value.
+#define OSTREL_TRY(name, result_expression)                         \
+  auto name##_result = (result_expression);                         \
+  if (!name##_result) return std::move(name##_result).take_error(); \
+  auto name = std::move(name##_result).value()

@@ -23,12 +23,13 @@ import subprocess
 import sys
 import tempfile
 
-FENCE = re.compile(r"^```(\S*)\s*$")
+FENCE = re.compile(r"^( *)```(\S*)\s*$")
 PROMPTS = (">>> ", "... ")
 
 
 def blocks(text):
-    """Yields (line number, info string, body) for every fenced block, in order."""
+    """Yields (line number, info string, body) for every fenced block, in order. A block may be
+    indented (inside a list item); its body loses that indentation."""
     lines = text.split("\n")
     i = 0
     while i < len(lines):
@@ -36,28 +37,34 @@ def blocks(text):
         if not opening:
             i += 1
             continue
-        start, body = i + 1, []
+        indent, kind, start, body = opening.group(1), opening.group(2), i + 1, []
         i += 1
-        while i < len(lines) and lines[i] != "```":
-            body.append(lines[i])
+        while i < len(lines) and lines[i] != indent + "```":
+            body.append(lines[i][len(indent):] if lines[i].startswith(indent) else lines[i])
             i += 1
         if i == len(lines):
             raise SystemExit(f"guide line {start}: unclosed code block")
-        yield start, opening.group(1), "\n".join(body) + "\n" if body else ""
+        yield start, kind, "".join(line + "\n" for line in body)
         i += 1
 
 
 def examples(text):
-    """Pairs each ostrel block with the output block right after it (or None)."""
+    """Pairs each ostrel block with the output block right after it (or None). An output block
+    anywhere else would go unchecked, so it is an error."""
     found = list(blocks(text))
+    lines = text.split("\n")
+    paired = set()
     for index, (line, kind, body) in enumerate(found):
         if kind == "output":
+            if index not in paired:
+                raise SystemExit(f"guide line {line}: an output block must follow an ostrel block")
             continue
         expected = None
         if kind == "ostrel" and index + 1 < len(found) and found[index + 1][1] == "output":
-            between = text.split("\n")[line + body.count("\n") + 1: found[index + 1][0] - 1]
+            between = lines[line + body.count("\n") + 1: found[index + 1][0] - 1]
             if all(not part.strip() for part in between):
                 expected = found[index + 1][2]
+                paired.add(index + 1)
         yield line, kind, body, expected
 
 

@@ -4,7 +4,7 @@
 
 #include "main/styled_text.hpp"
 #include "support/jaro.hpp"
-#include "support/lossy_utf8.hpp"
+#include "support/utf8.hpp"
 
 using ostrel::colour_wanted;
 using ostrel::jaro_similarity;

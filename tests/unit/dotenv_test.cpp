@@ -6,8 +6,7 @@
 #include <fstream>
 #include <map>
 
-#include "support/dotenv.hpp"
-#include "support/dotenv_parse.hpp"
+#include "support/process_environment.hpp"
 
 using ostrel::dotenv::Entry;
 using ostrel::dotenv::read_entries;

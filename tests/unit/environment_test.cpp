@@ -33,9 +33,9 @@ TEST(Environment, DefineShadowsAndAssignUpdatesTheNearestBinding) {
   EXPECT_EQ(shown(environment, 2), "unbound");
 }
 
-TEST(Environment, SnapshotsNeverSeeLaterWritesInEitherDirection) {
+TEST(Environment, CapturesNeverSeeLaterWritesInEitherDirection) {
   Environment environment = with_global({{1, 1}});
-  Environment closure = environment.snapshot();
+  Environment closure = environment.capture({1, 3});
   environment.assign(1, Value::integer(2));
   environment.define(3, Value::integer(3));
   EXPECT_EQ(shown(closure, 1), "1");
@@ -76,13 +76,24 @@ TEST(Environment, EmptyScopesTakeNoPartAndAnEmptyEnvironmentIgnoresWrites) {
   Environment environment = with_global({{1, 1}});
   environment.push_scope();
   environment.push_scope();
-  EXPECT_EQ(environment.snapshot().depth(), 1u);
   Environment empty;
   empty.define(1, Value::integer(1));
   empty.assign(2, Value::integer(2));
   empty.pop_scope();
   EXPECT_EQ(empty.depth(), 0u);
   EXPECT_EQ(shown(empty, 1), "unbound");
+}
+
+TEST(Environment, ACaptureHoldsOnlyTheNamesAskedForWithTheirInnermostValues) {
+  Environment environment = with_global({{1, 1}, {2, 2}});
+  environment.push_scope();
+  environment.define(1, Value::integer(10));
+  Environment closure = environment.capture({1, 4});
+  EXPECT_EQ(closure.depth(), 1u);
+  EXPECT_EQ(shown(closure, 1), "10");
+  EXPECT_EQ(shown(closure, 2), "unbound");
+  EXPECT_EQ(shown(closure, 4), "unbound");
+  EXPECT_EQ(environment.capture({4}).depth(), 0u);
 }
 
 TEST(Scope, LargeScopesFindEveryNameAndKeepTheirOrder) {

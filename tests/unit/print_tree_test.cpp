@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/big_stack.hpp"
-#include "support/quoted_text.hpp"
+#include "support/text_format.hpp"
 
 using namespace ostrel::ast;
 using ostrel::print_tree;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/read_file.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {

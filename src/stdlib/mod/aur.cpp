@@ -1,5 +1,5 @@
 // User-repository packages through yay, which asks for privileges itself.
-#include "stdlib/command_member.hpp"
+#include "stdlib/module.hpp"
 
 namespace ostrel::stdlib {
 

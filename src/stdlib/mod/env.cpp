@@ -5,9 +5,9 @@
 #include <fmt/core.h>
 
 #include "stdlib/module.hpp"
-#include "support/dotenv.hpp"
-#include "support/environment_variable.hpp"
-#include "support/read_file.hpp"
+#include "support/os_error.hpp"
+#include "support/process_environment.hpp"
+#include "support/utf8.hpp"
 
 extern char** environ;
 
@@ -20,43 +20,36 @@ Error call_error(const Arguments& arguments, const std::string& name, std::strin
 }
 
 Result<Value> get(const Arguments& arguments, OutputSink&) {
-  Result<std::string> name = arguments.text(1);
-  if (!name) return std::move(name).take_error();
-  std::optional<std::string> value = text_variable(*name);
+  OSTREL_TRY(name, arguments.text(1));
+  std::optional<std::string> value = text_variable(name);
   return value ? Value::string(std::move(*value)) : Value::none();
 }
 
 Result<Value> get_or(const Arguments& arguments, OutputSink&) {
-  Result<std::string> name = arguments.text(1);
-  if (!name) return std::move(name).take_error();
-  Result<std::string> fallback = arguments.text(2);
-  if (!fallback) return std::move(fallback).take_error();
-  return Value::string(text_variable(*name).value_or(std::move(fallback).value()));
+  OSTREL_TRY(name, arguments.text(1));
+  OSTREL_TRY(fallback, arguments.text(2));
+  return Value::string(text_variable(name).value_or(std::move(fallback)));
 }
 
 Result<Value> set(const Arguments& arguments, OutputSink&) {
-  Result<std::string> name = arguments.text(1);
-  if (!name) return std::move(name).take_error();
-  Result<std::string> value = arguments.text(2);
-  if (!value) return std::move(value).take_error();
-  if (!is_valid_variable_name(*name)) return call_error(arguments, *name, "invalid variable name");
-  if (!is_valid_variable_value(*value)) return call_error(arguments, *name, "invalid variable value");
-  if (::setenv(name->c_str(), value->c_str(), 1) != 0) return call_error(arguments, *name, os_error_text(errno));
+  OSTREL_TRY(name, arguments.text(1));
+  OSTREL_TRY(value, arguments.text(2));
+  if (!is_valid_variable_name(name)) return call_error(arguments, name, "invalid variable name");
+  if (!is_valid_variable_value(value)) return call_error(arguments, name, "invalid variable value");
+  if (::setenv(name.c_str(), value.c_str(), 1) != 0) return call_error(arguments, name, os_error_text(errno));
   return Value::boolean(true);
 }
 
 Result<Value> remove(const Arguments& arguments, OutputSink&) {
-  Result<std::string> name = arguments.text(1);
-  if (!name) return std::move(name).take_error();
-  if (!is_valid_variable_name(*name)) return call_error(arguments, *name, "invalid variable name");
-  ::unsetenv(name->c_str());
+  OSTREL_TRY(name, arguments.text(1));
+  if (!is_valid_variable_name(name)) return call_error(arguments, name, "invalid variable name");
+  ::unsetenv(name.c_str());
   return Value::boolean(true);
 }
 
 Result<Value> exists(const Arguments& arguments, OutputSink&) {
-  Result<std::string> name = arguments.text(1);
-  if (!name) return std::move(name).take_error();
-  return Value::boolean(text_variable(*name).has_value());
+  OSTREL_TRY(name, arguments.text(1));
+  return Value::boolean(text_variable(name).has_value());
 }
 
 // In the environment's own order. An entry whose name or value is not UTF-8 is left out: a
@@ -79,9 +72,8 @@ Result<Value> list(const Arguments& arguments, OutputSink&) {
 Result<Value> load(const Arguments& arguments, OutputSink&) {
   std::string file_name = ".env";
   if (arguments.count() > 0) {
-    Result<std::string> given = arguments.text(1);
-    if (!given) return std::move(given).take_error();
-    file_name = std::move(given).value();
+    OSTREL_TRY(given, arguments.text(1));
+    file_name = std::move(given);
   }
   if (std::optional<std::string> failure = dotenv::load(file_name)) {
     return call_error(arguments, file_name, *failure);

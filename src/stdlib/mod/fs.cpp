@@ -12,9 +12,9 @@
 #include <fmt/core.h>
 
 #include "stdlib/module.hpp"
-#include "support/lossy_utf8.hpp"
-#include "support/read_file.hpp"
-#include "support/unique_fd.hpp"
+#include "support/io.hpp"
+#include "support/os_error.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel::stdlib {
 namespace {
@@ -39,15 +39,13 @@ Result<Value> on_path(const Arguments& arguments, const std::string& path,
 }
 
 Result<Value> on_path_argument(const Arguments& arguments, PathOperation operation) {
-  Result<std::string> path = arguments.text(1);
-  if (!path) return std::move(path).take_error();
-  return on_path(arguments, *path, operation);
+  OSTREL_TRY(path, arguments.text(1));
+  return on_path(arguments, path, operation);
 }
 
 Result<Value> read_file(const std::string& path) {
-  Result<std::string> content = read_text_file(path);
-  if (!content) return std::move(content).take_error();
-  return Value::string(std::move(content).value());
+  OSTREL_TRY(content, read_text_file(path));
+  return Value::string(std::move(content));
 }
 
 Result<Value> write_file(const std::string& path, const std::string& content) {
@@ -123,18 +121,15 @@ Result<Value> remove_path(const std::string& path) {
 Result<Value> read(const Arguments& arguments, OutputSink&) { return on_path_argument(arguments, read_file); }
 
 Result<Value> write(const Arguments& arguments, OutputSink&) {
-  Result<std::string> path = arguments.text(1);
-  if (!path) return std::move(path).take_error();
-  Result<std::string> content = arguments.text(2);
-  if (!content) return std::move(content).take_error();
-  return on_path(arguments, *path, [&](const std::string& checked) { return write_file(checked, *content); });
+  OSTREL_TRY(path, arguments.text(1));
+  OSTREL_TRY(content, arguments.text(2));
+  return on_path(arguments, path, [&](const std::string& checked) { return write_file(checked, content); });
 }
 
 Result<Value> exists(const Arguments& arguments, OutputSink&) {
-  Result<std::string> path = arguments.text(1);
-  if (!path) return std::move(path).take_error();
+  OSTREL_TRY(path, arguments.text(1));
   struct stat status;
-  return Value::boolean(!holds_nul(*path) && ::stat(path->c_str(), &status) == 0);
+  return Value::boolean(!holds_nul(path) && ::stat(path.c_str(), &status) == 0);
 }
 
 Result<Value> ls(const Arguments& arguments, OutputSink&) { return on_path_argument(arguments, list_directory); }

@@ -1,5 +1,5 @@
 // Repository packages through pacman; changes go through sudo, queries do not.
-#include "stdlib/command_member.hpp"
+#include "stdlib/module.hpp"
 
 namespace ostrel::stdlib {
 

@@ -1,7 +1,7 @@
 // Any program with its arguments, or a command line for the shell.
 #include <fmt/core.h>
 
-#include "stdlib/command_member.hpp"
+#include "stdlib/module.hpp"
 #include "stdlib/run_command.hpp"
 
 namespace ostrel::stdlib {
@@ -26,15 +26,13 @@ Result<std::string> program_argument(const Arguments& arguments, size_t number) 
 }
 
 Result<Value> exec(const Arguments& arguments, OutputSink& output) {
-  Result<std::string> program = arguments.text(1);
-  if (!program) return std::move(program).take_error();
+  OSTREL_TRY(program, arguments.text(1));
   std::vector<std::string> program_arguments;
   for (size_t number = 2; number <= arguments.count(); ++number) {
-    Result<std::string> text = program_argument(arguments, number);
-    if (!text) return std::move(text).take_error();
-    program_arguments.push_back(std::move(text).value());
+    OSTREL_TRY(text, program_argument(arguments, number));
+    program_arguments.push_back(std::move(text));
   }
-  return run_command(*program, program_arguments, output);
+  return run_command(program, program_arguments, output);
 }
 
 }  // namespace

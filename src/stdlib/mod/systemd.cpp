@@ -1,5 +1,5 @@
 // Service units through systemctl; everything but the status query goes through sudo.
-#include "stdlib/command_member.hpp"
+#include "stdlib/module.hpp"
 
 namespace ostrel::stdlib {
 

@@ -1,6 +1,0 @@
-i = 0
-total = 0
-while i < 3000000:
-    total = (total + i * 3) % 1000003
-    i = i + 1
-print(total)

@@ -1,0 +1,129 @@
+#include "interpreter/key_index.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+namespace ostrel {
+namespace {
+
+using K = Value::Kind;
+
+constexpr uint64_t kListSeed = 0x9e3779b97f4a7c15ull;
+
+// The finaliser of splitmix64: spreads every input bit over the whole word.
+uint64_t mix(uint64_t x) {
+  x ^= x >> 30;
+  x *= 0xbf58476d1ce4e5b9ull;
+  x ^= x >> 27;
+  x *= 0x94d049bb133111ebull;
+  return x ^ (x >> 31);
+}
+
+uint64_t combine(uint64_t seed, uint64_t hash) { return mix(seed ^ (hash + kListSeed + (seed << 6))); }
+
+// 1 and 1.0 are equal, so every number hashes as a double; 0.0 and -0.0 are equal too.
+uint64_t number_hash(double number) {
+  if (number == 0) number = 0.0;
+  uint64_t bits;
+  std::memcpy(&bits, &number, sizeof bits);
+  return mix(bits);
+}
+
+uint64_t text_hash(std::string_view text) { return mix(std::hash<std::string_view>{}(text)); }
+
+std::optional<uint64_t> scalar_hash(const Value& value) {
+  switch (value.kind()) {
+    case K::Int: return number_hash(static_cast<double>(value.as_int()));
+    case K::Float:
+      if (std::isnan(value.as_float())) return std::nullopt;
+      return number_hash(value.as_float());
+    case K::String: return text_hash(value.as_string());
+    case K::Bool: return mix(value.as_bool() ? 3 : 2);
+    case K::None: return mix(1);
+    default: return std::nullopt;  // tuples, dictionaries and functions equal nothing
+  }
+}
+
+// Lists nest without bound, so they are walked with a stack of their own.
+std::optional<uint64_t> list_hash(const Value& list) {
+  struct Frame {
+    const ValueList* items;
+    size_t next;
+  };
+  uint64_t hash = combine(kListSeed, list.as_list().size());
+  std::vector<Frame> stack{{&list.as_list(), 0}};
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.next == top.items->size()) {
+      stack.pop_back();
+      continue;
+    }
+    const Value& item = (*top.items)[top.next++];
+    if (item.is(K::List)) {
+      hash = combine(hash, kListSeed + item.as_list().size());
+      stack.push_back({&item.as_list(), 0});
+    } else if (std::optional<uint64_t> item_hash = scalar_hash(item)) {
+      hash = combine(hash, *item_hash);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return hash;
+}
+
+// Whether every value equal to `later` is equal to `earlier` too, so that `later` can never
+// be the first match. Not so for lists: [2 ** 53] and [2.0 ** 53] are equal, yet only the
+// second equals [2 ** 53 + 1].
+bool shadows(const Value& earlier, const Value& later) {
+  return earlier.kind() == later.kind() && !later.is(K::List) && earlier.equals(later);
+}
+
+}  // namespace
+
+std::optional<uint64_t> key_hash(const Value& key) {
+  return key.is(K::List) ? list_hash(key) : scalar_hash(key);
+}
+
+KeyIndex::KeyIndex(const ValuePairs& pairs) {
+  size_t capacity = 16;
+  while (capacity < pairs.size() * 2) capacity *= 2;
+  slots_.resize(capacity);
+  for (size_t position = 0; position < pairs.size(); ++position) {
+    const Value& key = pairs[position].first;
+    std::optional<uint64_t> hash = key_hash(key);
+    if (!hash) continue;
+    auto shadowed = [&](const Value& earlier) { return shadows(earlier, key); };
+    if (probe(pairs, *hash, shadowed) != npos) continue;
+    size_t slot = *hash & (capacity - 1);
+    while (slots_[slot].position != 0) slot = (slot + 1) & (capacity - 1);
+    slots_[slot] = {static_cast<uint32_t>(*hash >> 32), static_cast<uint32_t>(position + 1)};
+  }
+}
+
+// Keys of one hash lie along one chain in the order of their pairs (slots are never freed), so
+// the first match found is the first matching pair.
+template <class Matches>
+size_t KeyIndex::probe(const ValuePairs& pairs, uint64_t hash, Matches matches) const {
+  size_t mask = slots_.size() - 1;
+  uint32_t check = static_cast<uint32_t>(hash >> 32);
+  for (size_t slot = hash & mask; slots_[slot].position != 0; slot = (slot + 1) & mask) {
+    size_t position = slots_[slot].position - 1;
+    if (slots_[slot].check == check && matches(pairs[position].first)) return position;
+  }
+  return npos;
+}
+
+size_t KeyIndex::find(const ValuePairs& pairs, const Value& key) const {
+  std::optional<uint64_t> hash = key_hash(key);
+  if (!hash) return npos;
+  return probe(pairs, *hash, [&](const Value& candidate) { return candidate.equals(key); });
+}
+
+size_t KeyIndex::find_text(const ValuePairs& pairs, std::string_view text) const {
+  return probe(pairs, text_hash(text), [&](const Value& candidate) {
+    return candidate.is(K::String) && candidate.as_string() == text;
+  });
+}
+
+}  // namespace ostrel
