@@ -23,7 +23,7 @@ bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
   Value value;
   if (!evaluate(*node.value, value)) return false;
   if (!node.target) return fail("invalid assignment target");
-  environment_->assign(*node.target, std::move(value));
+  assign(*node.target, std::move(value));
   out = Value();
   return true;
 }
@@ -35,16 +35,16 @@ bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value
   Value result;
   if (!take(binary_operation(node.op, current, operand), result)) return false;
   if (!node.target) return fail("invalid compound assignment target");
-  environment_->assign(*node.target, std::move(result));
+  assign(*node.target, std::move(result));
   out = Value();
   return true;
 }
 
 // Stores current + addend into the target, in place for two strings or two lists.
-bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Value& out) {
+bool Evaluator::assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out) {
   out = Value();
   if (current.is(K::Int) && addend.is(K::Int)) {  // counters: the most frequent case
-    environment_->assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
+    assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
     return true;
   }
   bool both_strings = current.is(K::String) && addend.is(K::String);
@@ -63,7 +63,7 @@ bool Evaluator::assign_sum(Symbol target, Value current, const Value& addend, Va
   }
   Value sum;
   if (!take(binary_operation(ast::BinaryOperator::Add, current, addend), sum)) return false;
-  environment_->assign(target, std::move(sum));
+  assign(target, std::move(sum));
   return true;
 }
 
@@ -75,7 +75,7 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   if (!is_append(callee)) {
     Value value;
     if (!call_with(callee, call.arguments, value)) return false;
-    environment_->assign(*node.target, std::move(value));
+    assign(*node.target, std::move(value));
     out = Value();
     return true;
   }
@@ -86,15 +86,15 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   auto push = [&](Value& target) { target.list_mut().push_back(item); };
   if (change_in_place(*node.target, list, push)) return true;
   push(list);
-  environment_->assign(*node.target, std::move(list));
+  assign(*node.target, std::move(list));
   return true;
 }
 
 // Applies `change` to `current` and stores it in the target's binding, provided that binding
 // still holds exactly this value; otherwise changes nothing and returns false.
 template <class Change>
-bool Evaluator::change_in_place(Symbol target, Value& current, Change change) {
-  Value* binding = environment_->binding_for_update(target);
+bool Evaluator::change_in_place(const code::Ref& target, Value& current, Change change) {
+  Value* binding = bound(target);
   if (!binding || !binding->is(current.kind()) || binding->payload() != current.payload()) return false;
   *binding = Value();
   try {

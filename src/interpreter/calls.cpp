@@ -1,5 +1,5 @@
-// Calls: user functions and lambdas run in their closure with one scope of parameters on top;
-// builtins and library members run the function of their table entry.
+// Calls: a user function or lambda runs in a new frame holding its own name, its parameters and
+// the values it captured; builtins and library members run the function of their table entry.
 #include <fmt/format.h>
 
 #include "interpreter/builtins.hpp"
@@ -8,29 +8,6 @@
 #include "interpreter/limits.hpp"
 
 namespace ostrel {
-
-// Puts a callee's environment in place of the caller's for the duration of a call, and the
-// caller's back on every way out; the callee's scopes are let go then.
-class CallFrame {
- public:
-  CallFrame(Evaluator& evaluator, Environment& callee)
-      : evaluator_(evaluator), callee_(callee), caller_(evaluator.environment_) {
-    evaluator_.environment_ = &callee_;
-    ++evaluator_.call_depth_;
-  }
-  ~CallFrame() {
-    evaluator_.environment_ = caller_;
-    callee_.clear();
-    --evaluator_.call_depth_;
-  }
-  CallFrame(const CallFrame&) = delete;
-  CallFrame& operator=(const CallFrame&) = delete;
-
- private:
-  Evaluator& evaluator_;
-  Environment& callee_;
-  Environment* caller_;
-};
 
 bool Evaluator::evaluate_call(const code::Call& node, Value& out) {
   Value callee;
@@ -99,62 +76,61 @@ bool Evaluator::call_with(const Value& callee, const std::vector<code::ExprPtr>&
   return apply(callee, values, out);
 }
 
-namespace {
-
-// A new call scope holding the function's own name, so that a declared function can call itself
-// (its closure was taken before its name was bound). Parameters are bound after it.
-ScopeRef call_scope(const Value& callee) {
+// The function's own name is bound first, so that a parameter of the same name hides it: a
+// declared function can call itself although it was made before its name was bound.
+void Evaluator::bind_self(const Value& callee, Frame& frame) {
   const code::FunctionCode& code = *function_of(callee).code;
-  ScopeRef frame = ScopeRef::fresh();
-  Scope& scope = frame.writable();
-  scope.reserve(code.params.size() + 1);
-  if (code.name) scope.define(*code.name, callee);
-  return frame;
+  if (code.self_slot) frame[*code.self_slot] = callee;
 }
 
-}  // namespace
-
-// Evaluates the arguments straight into the new call scope. Missing arguments are None, extra
+// Evaluates the arguments straight into the callee's slots. Missing arguments are None, extra
 // ones are evaluated and dropped.
 bool Evaluator::call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out) {
-  const std::vector<Symbol>& params = function_of(callee).code->params;
-  ScopeRef frame = call_scope(callee);
-  Scope& scope = frame.writable();
+  const code::FunctionCode& code = *function_of(callee).code;
+  Frame frame(*this, code.frame_size);
+  bind_self(callee, frame);
+  const std::vector<uint32_t>& params = code.param_slots;
   for (size_t i = 0; i < arguments.size(); ++i) {
     Value argument;
     if (!evaluate(*arguments[i], argument)) return false;
-    if (i < params.size()) scope.define(params[i], std::move(argument));
+    if (i < params.size()) frame[params[i]] = std::move(argument);
   }
-  for (size_t i = arguments.size(); i < params.size(); ++i) scope.define(params[i], Value());
-  return run_body(callee, std::move(frame), out);
+  for (size_t i = arguments.size(); i < params.size(); ++i) frame[params[i]] = Value();
+  return run_body(callee, frame, out);
 }
 
 bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& out) {
   if (callee.is(Value::Kind::Function)) {
-    const std::vector<Symbol>& params = function_of(callee).code->params;
-    ScopeRef frame = call_scope(callee);
-    Scope& scope = frame.writable();
-    for (size_t i = 0; i < params.size(); ++i) scope.define(params[i], i < arguments.size() ? arguments[i] : Value());
-    return run_body(callee, std::move(frame), out);
+    const code::FunctionCode& code = *function_of(callee).code;
+    Frame frame(*this, code.frame_size);
+    bind_self(callee, frame);
+    const std::vector<uint32_t>& params = code.param_slots;
+    for (size_t i = 0; i < params.size(); ++i) frame[params[i]] = i < arguments.size() ? arguments[i] : Value();
+    return run_body(callee, frame, out);
   }
   if (callee.is(Value::Kind::BuiltinFn)) return take(callee.as_builtin().function(arguments, *this), out);
   return fail(fmt::format("cannot call non-function: {}", callee.display()));
 }
 
-bool Evaluator::run_body(const Value& callee, ScopeRef frame, Value& out) {
+// The captured values go into their slots last: they are never the function's own name or a
+// parameter, whose slots stay apart.
+bool Evaluator::run_body(const Value& callee, Frame& frame, Value& out) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
   const FunctionObject& function = function_of(callee);
-  // One environment per call depth, kept for the next call at that depth so that its storage is
-  // reused (a deque, so that deeper calls adding one do not move this one).
-  if (call_environments_.size() == call_depth_) call_environments_.emplace_back();
-  Environment& environment = call_environments_[call_depth_];
-  environment.rebuild(function.closure, std::move(frame));
-  CallFrame call(*this, environment);
+  const std::vector<uint32_t>& capture_slots = function.code->capture_slots;
+  for (size_t i = 0; i < capture_slots.size(); ++i) frame[capture_slots[i]] = function.captures[i];
+  frame.enter(true);
   return evaluate(*function.code->body, out);
 }
 
-Value Evaluator::function_value(const std::shared_ptr<const code::FunctionCode>& code) {
-  return Value::function(new FunctionObject(code, environment_->capture(code->free_names)));
+Value Evaluator::function_value(const code::Closure& closure) {
+  std::vector<Value> captures;
+  captures.reserve(closure.captures.size());
+  for (const code::Ref& ref : closure.captures) {
+    const Value* value = bound(ref);
+    captures.push_back(value ? *value : unbound());
+  }
+  return Value::function(new FunctionObject(closure.code, std::move(captures)));
 }
 
 }  // namespace ostrel

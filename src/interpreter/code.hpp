@@ -1,9 +1,14 @@
 #pragma once
-// The compiled form of a program that the evaluator walks: the syntax tree with its names
-// interned, its literals turned into values, the branches of a conditional in one list and the
-// shapes of in-place updates (`xs = append(xs, v)`, `s += t`) marked. Function bodies live in
-// shared FunctionCode that every function value made from them keeps alive, so values outlive
-// the tree they came from.
+// The lowered form of a program that the evaluator walks: the syntax tree with every name
+// resolved to slots, its literals turned into values, the branches of a conditional in one list
+// and the shapes of in-place updates (`xs = append(xs, v)`, `s += t`) marked. Function bodies
+// live in shared FunctionCode that every function value made from them keeps alive, so values
+// outlive the tree they came from.
+//
+// Variables live in slots: the global table's (the top level's own scope) or the running
+// frame's (parameters, the function's own name, the values a function captured, and one slot
+// per name of each block, loop, comprehension and match arm). A slot may be unbound (see
+// variables.hpp).
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,8 +44,32 @@ struct Node : Expr {
 struct Stmt;
 struct FunctionCode;
 
+// A variable's place: a slot of the running frame, or of the global table.
+struct Slot {
+  uint32_t index = 0;
+  bool global = false;
+};
+
+// A name where the code reads or assigns it: the slots that may hold it there, innermost scope
+// first. The first bound one is the variable; when none is, reading fails and assigning binds
+// the first (which is then the innermost scope's own).
+struct Ref {
+  Symbol name = 0;
+  std::vector<Slot> slots;
+};
+
+// The slots of a block, loop, comprehension or match arm, unbound again when it ends.
+using ScopeSlots = std::vector<uint32_t>;
+
+// A function or lambda as the code makes it: its code, and where the values it captures are
+// read at that moment (one per name in FunctionCode::capture_slots).
+struct Closure {
+  std::shared_ptr<const FunctionCode> code;
+  std::vector<Ref> captures;
+};
+
 struct Constant final : Node<ExprKind::Constant> { Value value; };
-struct Name final : Node<ExprKind::Name> { Symbol symbol = 0; };
+struct Name final : Node<ExprKind::Name> { Ref ref; };
 // List and tuple literals.
 struct Elements final : Expr {
   explicit Elements(ExprKind k) : Expr(k) {}
@@ -82,7 +111,8 @@ struct If final : Node<ExprKind::If> {
   ExprPtr otherwise;  // null when there is no else
 };
 struct For final : Node<ExprKind::For> {
-  Symbol variable = 0;
+  uint32_t variable = 0;
+  ScopeSlots scope;
   ExprPtr iterable, body;
   const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
 };
@@ -92,12 +122,13 @@ struct Pattern {
   // Never: constructor patterns, and literal patterns over anything but a literal.
   enum class Kind : uint8_t { Wildcard, Literal, Name, Tuple, List, Never };
   Kind kind = Kind::Wildcard;
-  Symbol name = 0;                // Name
+  uint32_t name = 0;              // Name: a frame slot
   Value literal;                  // Literal
   std::vector<Pattern> elements;  // Tuple and List
-  std::optional<Symbol> rest;     // List
+  std::optional<uint32_t> rest;   // List
 };
 struct Arm {
+  ScopeSlots scope;
   Pattern pattern;
   ExprPtr guard;  // null when the arm has none
   ExprPtr body;
@@ -107,48 +138,61 @@ struct Match final : Node<ExprKind::Match> {
   std::vector<Arm> arms;
 };
 
-struct Lambda final : Node<ExprKind::Lambda> { std::shared_ptr<const FunctionCode> function; };
+struct Lambda final : Node<ExprKind::Lambda> { Closure closure; };
 struct Comprehension final : Node<ExprKind::Comprehension> {
   ExprPtr element;
-  Symbol variable = 0;
+  uint32_t variable = 0;
+  ScopeSlots scope;
   ExprPtr iterable;
   ExprPtr condition;  // null when absent
   const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
 };
-struct Block final : Node<ExprKind::Block> { std::vector<Stmt> statements; };
+struct Block final : Node<ExprKind::Block> {
+  std::vector<Stmt> statements;
+  ScopeSlots scope;
+};
 
 // Assignments whose new value extends the target's own value, done in place when nothing else
 // holds that value: `x = x + e` (Add) and `x = append(x, e)` (Append).
 enum class InPlace : uint8_t { No, Add, Append };
 struct Assign final : Node<ExprKind::Assign> {
-  std::optional<Symbol> target;  // absent: not a name, which fails once the value is evaluated
+  std::optional<Ref> target;  // absent: not a name, which fails once the value is evaluated
   ExprPtr value;
   InPlace in_place = InPlace::No;
 };
 struct CompoundAssign final : Node<ExprKind::CompoundAssign> {
   ast::BinaryOperator op{};
-  std::optional<Symbol> target;  // absent: not a name
+  std::optional<Ref> target;  // absent: not a name
   ExprPtr current;               // the target, evaluated as an expression
   ExprPtr value;
 };
 
+// A call's frame holds frame_size slots: the function's own name (bound to the function, so
+// that a declared function can call itself), then the parameters, then the captured values,
+// all bound before the body runs; the other slots start unbound.
 struct FunctionCode {
-  std::optional<Symbol> name;  // absent for lambdas
-  std::vector<Symbol> params;
+  std::optional<uint32_t> self_slot;  // absent for lambdas
+  std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
+  std::vector<uint32_t> capture_slots;
+  uint32_t frame_size = 0;
   ExprPtr body;
-  // The names the body (nested functions included) reads or assigns, other than its parameters
-  // and its own name: all a function value needs to keep of the scopes it was made in.
-  std::vector<Symbol> free_names;
 };
 
 struct Stmt {
   // Nothing: imports and type, data, trait and instance definitions, which have no effect.
   enum class Kind : uint8_t { Sequence, Declare, Function, Evaluate, Return, Nothing };
   Kind kind = Kind::Nothing;
-  Symbol name = 0;                                // Declare, Function
-  ExprPtr expr;                                   // Declare, Evaluate, Return (null: bare return)
-  std::shared_ptr<const FunctionCode> function;   // Function
-  std::vector<Stmt> statements;                   // Sequence
+  Slot slot;                     // Declare, Function: the innermost scope's slot of the name
+  ExprPtr expr;                  // Declare, Evaluate, Return (null: bare return)
+  Closure function;              // Function
+  std::vector<Stmt> statements;  // Sequence
+};
+
+// One top-level statement, lowered just before it runs; its blocks, loops and arms take
+// frame_size slots of a frame of its own.
+struct TopLevel {
+  Stmt statement;
+  uint32_t frame_size = 0;
 };
 
 template <class T>

@@ -1,5 +1,6 @@
-// Conditionals, loops, matches, comprehensions and blocks. Each scope they open is closed by a
-// ScopeGuard, so that it goes on every way out, errors included.
+// Conditionals, loops, matches, comprehensions and blocks. The slots of the scope each of them
+// opens are unbound again when it ends; after an error nothing runs in the frame any more, so
+// the frame's release takes care of them.
 #include "interpreter/evaluator.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/patterns.hpp"
@@ -22,13 +23,13 @@ bool Evaluator::evaluate_for(const code::For& node, Value& out) {
   Sequence items;
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
-  ScopeGuard loop_scope(*environment_);
   Value last;
   // `items` holds the list, so the loop walks it unchanged whatever the body assigns.
   for (uint64_t i = 0; i < items.size(); ++i) {
-    environment_->define(node.variable, items.at(i));
+    local(node.variable) = items.at(i);
     if (!evaluate(*node.body, last)) return false;
   }
+  unbind(node.scope);
   out = std::move(last);
   return true;
 }
@@ -52,14 +53,18 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
   for (const code::Arm& arm : node.arms) {
     bindings.clear();
     if (!match_pattern(arm.pattern, scrutinee, bindings)) continue;
-    ScopeGuard arm_scope(*environment_);
-    for (auto& [name, value] : bindings) environment_->define(name, std::move(value));
+    for (auto& [slot, value] : bindings) local(slot) = std::move(value);
     if (arm.guard) {
       Value test;
       if (!evaluate(*arm.guard, test)) return false;
-      if (!is_true(test)) continue;
+      if (!is_true(test)) {
+        unbind(arm.scope);
+        continue;
+      }
     }
-    return evaluate(*arm.body, out);
+    if (!evaluate(*arm.body, out)) return false;
+    unbind(arm.scope);
+    return true;
   }
   return fail("no matching pattern in match expression");
 }
@@ -70,11 +75,10 @@ bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& o
   if (!items.is_walkable()) return fail("list comprehension requires iterable");
   // As long as the range when nothing is filtered out: refused before the range was built.
   if (!node.condition && items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return fail(kOutOfMemory);
-  ScopeGuard comprehension_scope(*environment_);
   ValueList results;
   if (!node.condition) results.reserve(items.size());
   for (uint64_t i = 0; i < items.size(); ++i) {
-    environment_->define(node.variable, items.at(i));
+    local(node.variable) = items.at(i);
     if (node.condition) {
       Value test;
       if (!evaluate(*node.condition, test)) return false;
@@ -84,19 +88,20 @@ bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& o
     if (!evaluate(*node.element, result)) return false;
     results.push_back(std::move(result));
   }
+  unbind(node.scope);
   out = Value::list(std::move(results));
   return true;
 }
 
 // A `return` ends the block, which takes the returned value as its own.
 bool Evaluator::evaluate_block(const code::Block& node, Value& out) {
-  ScopeGuard block_scope(*environment_);
   Value current;
   for (const code::Stmt& statement : node.statements) {
     Flow flow = execute(statement, current);
     if (flow == Flow::Error) return false;
     if (flow == Flow::Return) break;
   }
+  unbind(node.scope);
   out = std::move(current);
   return true;
 }

@@ -1,25 +1,43 @@
 #pragma once
-// The machinery behind Interpreter: runs compiled statements and evaluates compiled expressions
-// in an environment of scopes, printing through an output sink.
+// The evaluator's core. A program goes from text to output in four steps:
 //
-// Internally every evaluation returns true with its value in `out`, or false with the message in
-// error_; results are only wrapped into Result at the public edges.
-#include <deque>
+//   syntax tree (ast/, from the parser)
+//     -> lowering (lowering.cpp): one top-level statement at a time, into the lowered form of
+//        code.hpp, with every name resolved to slots (see lowering.hpp for how)
+//     -> evaluation (this class): a walk over the lowered form; statements.cpp runs statements
+//        and programs, expressions.cpp the expressions that only compute a value, control_flow.cpp
+//        conditionals, loops, matches and blocks, assignments.cpp assignments, calls.cpp calls
+//     -> output through the OutputSink that the Interpreter owns.
+//
+// Who owns what: the caller owns the syntax tree, which is only read; lowered statements live
+// while they run; function values share their FunctionCode and own their captured values. The
+// evaluator owns the global table (globals_) and one value stack (stack_) on which every call
+// and every top-level statement gets a frame of slots at base_; a call puts its arguments
+// straight into the callee's slots and allocates nothing else. Operators live in operators.cpp,
+// builtins in builtins.cpp, patterns in patterns.cpp.
+//
+// Errors: every evaluation returns true with its value in `out`, or false with the message in
+// error_ (set by fail); results of builtins and operators are taken in by take(). Results are
+// wrapped into Result only at the public edges. Running out of memory throws std::bad_alloc,
+// which the edges turn into the "out of memory" error; frames are released on the way out.
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ast/ast.hpp"
 #include "interpreter/builtins.hpp"
 #include "interpreter/code.hpp"
-#include "interpreter/environment.hpp"
 #include "interpreter/output_sink.hpp"
 #include "interpreter/stack_guard.hpp"
 #include "interpreter/symbols.hpp"
+#include "interpreter/variables.hpp"
 #include "support/result.hpp"
 
 namespace ostrel {
+
+class Frame;
 
 class Evaluator final : public Caller {
  public:
@@ -34,18 +52,33 @@ class Evaluator final : public Caller {
 
  private:
   enum class Flow : uint8_t { Normal, Return, Error };
-  friend class CallFrame;
+  friend class Frame;
 
+  // statements.cpp
   Result<Value> run_statements(const ast::Stmt& program);
   Flow execute(const code::Stmt& statement, Value& out);
   bool evaluate(const code::Expr& expression, Value& out);
 
-  // evaluate.cpp: values, names, collections, operators, indexing, member access.
-  bool evaluate_name(Symbol name, Value& out);
+  // Variables. Slot references stay valid only until the stack grows (the next call).
+  Value& slot(code::Slot slot) { return slot.global ? globals_[slot.index] : stack_[base_ + slot.index]; }
+  Value& local(uint32_t slot) { return stack_[base_ + slot]; }
+  // The variable a name stands for now: its first bound slot, or null.
+  Value* bound(const code::Ref& ref) {
+    for (code::Slot candidate : ref.slots) {
+      Value& value = slot(candidate);
+      if (is_bound(value)) return &value;
+    }
+    return nullptr;
+  }
+  void assign(const code::Ref& ref, Value value);
+  void unbind(const code::ScopeSlots& scope);
+
+  // expressions.cpp: values, names, collections, operators, indexing, member access.
+  bool evaluate_name(const code::Ref& ref, Value& out);
   bool evaluate_elements(const code::Elements& node, Value& out);
   bool evaluate_dict(const code::DictLiteral& node, Value& out);
   bool evaluate_binary(const code::Binary& node, Value& out);
-  const Value* operand_in_place(const code::Expr& e) const;
+  const Value* operand_in_place(const code::Expr& e);
   bool add_to_left(Value left, const Value& right, Value& out);
   bool evaluate_unary(const code::Unary& node, Value& out);
   bool evaluate_index(const code::Index& node, Value& out);
@@ -63,10 +96,10 @@ class Evaluator final : public Caller {
   // assignments.cpp
   bool evaluate_assign(const code::Assign& node, Value& out);
   bool evaluate_compound_assign(const code::CompoundAssign& node, Value& out);
-  bool assign_sum(Symbol target, Value current, const Value& addend, Value& out);
+  bool assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out);
   bool assign_appended(const code::Assign& node, Value& out);
   template <class Change>
-  bool change_in_place(Symbol target, Value& current, Change change);
+  bool change_in_place(const code::Ref& target, Value& current, Change change);
 
   // calls.cpp
   bool evaluate_call(const code::Call& node, Value& out);
@@ -76,8 +109,9 @@ class Evaluator final : public Caller {
   bool call_with(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool apply(const Value& callee, const ValueList& arguments, Value& out);
-  bool run_body(const Value& callee, ScopeRef frame, Value& out);
-  Value function_value(const std::shared_ptr<const code::FunctionCode>& code);
+  void bind_self(const Value& callee, Frame& frame);
+  bool run_body(const Value& callee, Frame& frame, Value& out);
+  Value function_value(const code::Closure& closure);
 
   bool fail(std::string message) {
     error_ = std::move(message);
@@ -86,13 +120,47 @@ class Evaluator final : public Caller {
   bool take(Result<Value>&& result, Value& out);
 
   SymbolTable symbols_;
-  Environment top_level_;  // the global scope and the scopes opened outside of any call
-  Environment* environment_ = &top_level_;  // in force: top_level_ or a call's environment
+  Globals globals_;
+  std::vector<Value> stack_;  // the frames of the running calls and top-level statement
+  size_t base_ = 0;           // where the running frame starts
   OutputSink& output_;
-  StackGuard stack_;
+  StackGuard stack_guard_;
   size_t call_depth_ = 0;
-  std::deque<Environment> call_environments_;
   std::string error_;
+};
+
+// A frame of slots on top of the value stack, all unbound at first, for as long as this lives.
+// Going, it releases the slots and makes the frame that ran before it the running one again,
+// on every way out (errors and running out of memory included).
+class Frame {
+ public:
+  Frame(Evaluator& evaluator, uint32_t size)
+      : evaluator_(evaluator), start_(evaluator.stack_.size()), caller_base_(evaluator.base_) {
+    evaluator.stack_.resize(start_ + size, unbound());
+  }
+  ~Frame() {
+    if (counted_) --evaluator_.call_depth_;
+    evaluator_.base_ = caller_base_;
+    evaluator_.stack_.resize(start_);
+  }
+  Frame(const Frame&) = delete;
+  Frame& operator=(const Frame&) = delete;
+
+  Value& operator[](uint32_t slot) { return evaluator_.stack_[start_ + slot]; }
+  // Makes this the running frame; a call's frame counts towards the nesting of calls.
+  void enter(bool call) {
+    evaluator_.base_ = start_;
+    if (call) {
+      ++evaluator_.call_depth_;
+      counted_ = true;
+    }
+  }
+
+ private:
+  Evaluator& evaluator_;
+  size_t start_;
+  size_t caller_base_;
+  bool counted_ = false;
 };
 
 }  // namespace ostrel

@@ -13,12 +13,9 @@ Value module_value(const Module& module) {
 
 }  // namespace
 
-Environment global_environment(SymbolTable& symbols, const std::vector<Module>& modules) {
-  Environment environment;
-  environment.push_scope();
-  for (const Builtin& builtin : builtins()) environment.define(symbols.intern(builtin.name), Value::builtin(builtin));
-  for (const Module& module : modules) environment.define(symbols.intern(module.name), module_value(module));
-  return environment;
+void bind_predefined(Globals& globals, SymbolTable& symbols, const std::vector<Module>& modules) {
+  for (const Builtin& builtin : builtins()) globals[globals.slot_of(symbols.intern(builtin.name))] = Value::builtin(builtin);
+  for (const Module& module : modules) globals[globals.slot_of(symbols.intern(module.name))] = module_value(module);
 }
 
 }  // namespace ostrel

@@ -7,7 +7,8 @@
 
 namespace ostrel {
 
-using Bindings = std::vector<std::pair<Symbol, Value>>;
+// Frame slots and the values to bind in them.
+using Bindings = std::vector<std::pair<uint32_t, Value>>;
 
 // On a match appends the pattern's bindings in order (a name may appear twice; the later one
 // wins when they are bound) and returns true; otherwise leaves `bindings` as it was.

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <unordered_set>
 
 #include "interpreter/builtins.hpp"
+#include "interpreter/key_index.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/text_index.hpp"
 #include "support/text_format.hpp"
@@ -27,10 +30,28 @@ struct ListObject final : HeapObject {
   HeapObject* clone() const override { return new ListObject(items); }
 };
 
+// Dictionaries up to this size are scanned: hashing the key would cost more.
+constexpr size_t kScannedPairs = 8;
+
 struct DictObject final : HeapObject {
   ValuePairs pairs;
+  std::unique_ptr<KeyIndex> index;  // made by the first lookup; the pairs never change after
   explicit DictObject(ValuePairs p) : pairs(std::move(p)) {}
   HeapObject* clone() const override { return new DictObject(pairs); }
+
+  // The value of the first pair whose key `matches`; `indexed` finds its position by the index.
+  template <class Indexed, class Matches>
+  const Value* first_value(Indexed indexed, Matches matches) {
+    if (!index && pairs.size() > kScannedPairs && pairs.size() < UINT32_MAX) index = std::make_unique<KeyIndex>(pairs);
+    if (index) {
+      size_t position = indexed(*index, pairs);
+      return position == KeyIndex::npos ? nullptr : &pairs[position].second;
+    }
+    for (const auto& [candidate, value] : pairs) {
+      if (matches(candidate)) return &value;
+    }
+    return nullptr;
+  }
 };
 
 // One-character ASCII strings, shared by every indexing that yields one. Never freed: values
@@ -109,6 +130,18 @@ Value Value::character_at(int64_t position) const {
   auto first = static_cast<unsigned char>(object->text[start]);
   if (length == 1 && first < 128) return ascii_character(first);
   return Value::string(object->text.substr(start, length));
+}
+
+const Value* Value::find(const Value& key) const {
+  return static_cast<DictObject*>(heap_)->first_value(
+      [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find(pairs, key); },
+      [&](const Value& candidate) { return candidate.equals(key); });
+}
+
+const Value* Value::find_text(std::string_view text) const {
+  return static_cast<DictObject*>(heap_)->first_value(
+      [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, text); },
+      [&](const Value& candidate) { return candidate.is(Kind::String) && candidate.as_string() == text; });
 }
 
 const char* Value::type_name() const {

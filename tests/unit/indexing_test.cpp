@@ -1,14 +1,18 @@
-// String indexing against the plain definition it speeds up: characters counted by scanning the
-// bytes.
+// String indexing and dictionary lookup against the plain definitions they speed up: characters
+// counted by scanning the bytes, keys found by comparing pair after pair from the front.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "interpreter/builtins.hpp"
 #include "interpreter/value.hpp"
 
 using ostrel::Value;
+using ostrel::ValueList;
+using ostrel::ValuePairs;
 
 namespace {
 
@@ -85,4 +89,73 @@ TEST(StringIndexing, AsciiCharactersAreShared) {
   Value text = Value::string("abca");
   EXPECT_EQ(text.character_at(0).payload(), text.character_at(3).payload());
   EXPECT_EQ(text.character_at(0).as_string(), "a");
+}
+
+namespace {
+
+const Value* first_equal_key(const ValuePairs& pairs, const Value& key) {
+  for (const auto& [candidate, value] : pairs) {
+    if (candidate.equals(key)) return &value;
+  }
+  return nullptr;
+}
+
+// Keys that stress the hash: numbers equal across Int and Float (and, past 2 ** 53, equal to
+// neighbours that are not equal to each other), zeros of both signs, NaN, text, truth values,
+// None, lists that are equal with different element kinds, and kinds that equal nothing.
+ValueList awkward_keys() {
+  const int64_t big = int64_t{1} << 53;
+  double nan = std::nan("");
+  ValueList keys = {
+      Value::integer(1),          Value::floating(1.0),         Value::integer(big),
+      Value::integer(big + 1),    Value::floating(double(big)), Value::floating(-0.0),
+      Value::integer(0),          Value::floating(nan),         Value::string("1"),
+      Value::string(""),          Value::boolean(true),         Value::boolean(false),
+      Value::none(),              Value::list({}),              Value::list({Value::integer(big)}),
+      Value::list({Value::floating(double(big))}),              Value::list({Value::integer(big + 1)}),
+      Value::list({Value::list({Value::integer(2)}), Value::string("x")}),
+      Value::list({Value::list({Value::floating(2.0)}), Value::string("x")}),
+      Value::list({Value::floating(nan)}),                      Value::tuple({Value::integer(1)}),
+      Value::dict({}),            Value::builtin(ostrel::builtins().front()),
+  };
+  for (int i = 0; i < 12; ++i) keys.push_back(Value::string("k" + std::to_string(i)));
+  return keys;
+}
+
+}  // namespace
+
+TEST(DictLookup, FindsTheFirstEqualKeyLikeAScan) {
+  ValueList keys = awkward_keys();
+  std::mt19937 random(3);
+  for (size_t size : {0, 1, 8, 9, 20, 200}) {
+    ValuePairs pairs;
+    std::uniform_int_distribution<size_t> pick(0, keys.size() - 1);
+    for (size_t i = 0; i < size; ++i) pairs.emplace_back(keys[pick(random)], Value::integer(int64_t(i)));
+    Value dict = Value::dict(pairs);
+    for (const Value& key : keys) {
+      const Value* expected = first_equal_key(pairs, key);
+      const Value* found = dict.find(key);
+      ASSERT_EQ(found == nullptr, expected == nullptr) << "size " << size << ", key " << key.display();
+      if (expected) {
+        ASSERT_EQ(found->as_int(), expected->as_int()) << "size " << size << ", key " << key.display();
+      }
+      if (key.is(Value::Kind::String)) {
+        const Value* member = dict.find_text(key.as_string());
+        ASSERT_EQ(member == nullptr, expected == nullptr) << key.display();
+        if (expected) {
+          ASSERT_EQ(member->as_int(), expected->as_int()) << key.display();
+        }
+      }
+    }
+  }
+}
+
+TEST(DictLookup, PairsKeepTheirOrderAndDuplicates) {
+  ValuePairs pairs;
+  for (int i = 0; i < 30; ++i) pairs.emplace_back(Value::string(i % 2 ? "odd" : "k" + std::to_string(i)), Value::integer(i));
+  Value dict = Value::dict(pairs);
+  EXPECT_EQ(dict.find(Value::string("odd"))->as_int(), 1);
+  EXPECT_EQ(dict.find_text("k28")->as_int(), 28);
+  EXPECT_EQ(dict.as_dict().size(), 30u);
+  EXPECT_EQ(dict.display().substr(0, 24), "{k0: 0, odd: 1, k2: 2, o");
 }

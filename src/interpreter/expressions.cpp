@@ -21,10 +21,10 @@ std::string out_of_bounds(int64_t position) { return fmt::format("index {} out o
 bool Evaluator::evaluate(const code::Expr& e, Value& out) {
   using code::as;
   using Kind = code::ExprKind;
-  if (stack_.exhausted()) return fail(kTooDeep);
+  if (stack_guard_.exhausted()) return fail(kTooDeep);
   switch (e.kind) {
     case Kind::Constant: out = as<code::Constant>(e).value; return true;
-    case Kind::Name: return evaluate_name(as<code::Name>(e).symbol, out);
+    case Kind::Name: return evaluate_name(as<code::Name>(e).ref, out);
     case Kind::List:
     case Kind::Tuple: return evaluate_elements(as<code::Elements>(e), out);
     case Kind::Dict: return evaluate_dict(as<code::DictLiteral>(e), out);
@@ -38,7 +38,7 @@ bool Evaluator::evaluate(const code::Expr& e, Value& out) {
     case Kind::For: return evaluate_for(as<code::For>(e), out);
     case Kind::While: return evaluate_while(as<code::While>(e), out);
     case Kind::Match: return evaluate_match(as<code::Match>(e), out);
-    case Kind::Lambda: out = function_value(as<code::Lambda>(e).function); return true;
+    case Kind::Lambda: out = function_value(as<code::Lambda>(e).closure); return true;
     case Kind::Comprehension: return evaluate_comprehension(as<code::Comprehension>(e), out);
     case Kind::Block: return evaluate_block(as<code::Block>(e), out);
     case Kind::Assign: return evaluate_assign(as<code::Assign>(e), out);
@@ -47,9 +47,9 @@ bool Evaluator::evaluate(const code::Expr& e, Value& out) {
   return fail("unknown expression");
 }
 
-bool Evaluator::evaluate_name(Symbol name, Value& out) {
-  const Value* value = environment_->lookup(name);
-  if (!value) return fail(fmt::format("undefined variable: {}", symbols_.name(name)));
+bool Evaluator::evaluate_name(const code::Ref& ref, Value& out) {
+  const Value* value = bound(ref);
+  if (!value) return fail(fmt::format("undefined variable: {}", symbols_.name(ref.name)));
   out = *value;
   return true;
 }
@@ -84,9 +84,9 @@ bool Evaluator::evaluate_dict(const code::DictLiteral& node, Value& out) {
 }
 
 // A constant or a bound name, read where it is held instead of copied; null for anything else.
-const Value* Evaluator::operand_in_place(const code::Expr& e) const {
+const Value* Evaluator::operand_in_place(const code::Expr& e) {
   if (e.kind == code::ExprKind::Constant) return &code::as<code::Constant>(e).value;
-  if (e.kind == code::ExprKind::Name) return environment_->lookup(code::as<code::Name>(e).symbol);
+  if (e.kind == code::ExprKind::Name) return bound(code::as<code::Name>(e).ref);
   return nullptr;
 }
 
@@ -154,11 +154,9 @@ bool Evaluator::evaluate_index(const code::Index& node, Value& out) {
   Value target, index;
   if (!evaluate(*node.target, target) || !evaluate(*node.index, index)) return false;
   if (target.is(K::Dict)) {
-    for (const auto& [key, value] : target.as_dict()) {
-      if (key.equals(index)) {
-        out = value;
-        return true;
-      }
+    if (const Value* value = target.find(index)) {
+      out = *value;
+      return true;
     }
     return fail(fmt::format("key not found: {}", index.display()));
   }
@@ -184,11 +182,9 @@ bool Evaluator::evaluate_member(const code::Member& node, Value& out) {
   Value object;
   if (!evaluate(*node.object, object)) return false;
   if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display()));
-  for (const auto& [key, value] : object.as_dict()) {
-    if (key.is(K::String) && key.as_string() == node.member) {
-      out = value;
-      return true;
-    }
+  if (const Value* value = object.find_text(node.member)) {
+    out = *value;
+    return true;
   }
   return fail(fmt::format("no member '{}' found", node.member));
 }

@@ -1,18 +1,20 @@
+// Programs and statements: each top-level statement is lowered and run in a frame of its own;
+// declarations bind the innermost scope's slot.
 #include "interpreter/evaluator.hpp"
-
-#include "interpreter/compiler.hpp"
 #include "interpreter/global_environment.hpp"
 #include "interpreter/limits.hpp"
+#include "interpreter/lowering.hpp"
 
 namespace ostrel {
 
-Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules)
-    : top_level_(global_environment(symbols_, modules)), output_(output) {}
+Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules) : output_(output) {
+  bind_predefined(globals_, symbols_, modules);
+}
 
-// Running out of memory becomes a runtime error; the guards on the way out have already closed
-// the scopes and put the caller's environment back.
+// Running out of memory becomes a runtime error; the frames on the way out have already been
+// released.
 Result<Value> Evaluator::run_program(const ast::Stmt& program) {
-  stack_ = StackGuard();
+  stack_guard_ = StackGuard();
   return reporting_memory_errors([&] { return run_statements(program); });
 }
 
@@ -24,8 +26,8 @@ Result<Value> Evaluator::call_value(const Value& callee, const ValueList& argume
   });
 }
 
-// Each top-level statement is compiled just before it runs, so that the statements before one
-// too deep to compile have run.
+// Each top-level statement is lowered just before it runs, so that the statements before one
+// too deep to lower have run.
 Result<Value> Evaluator::run_statements(const ast::Stmt& program) {
   std::vector<const ast::Stmt*> statements;
   if (const auto* module = std::get_if<ast::stmt::Module>(&program.node)) {
@@ -33,12 +35,14 @@ Result<Value> Evaluator::run_statements(const ast::Stmt& program) {
   } else {
     statements.push_back(&program);
   }
-  Compiler compiler(symbols_, stack_);
+  Lowering lowering(symbols_, globals_, stack_guard_);
   Value current;
   for (const ast::Stmt* statement : statements) {
-    std::optional<code::Stmt> compiled = compiler.compile(*statement);
-    if (!compiled) return Error{kTooDeep};
-    Flow flow = execute(*compiled, current);
+    std::optional<code::TopLevel> lowered = lowering.lower(*statement);
+    if (!lowered) return Error{kTooDeep};
+    Frame frame(*this, lowered->frame_size);
+    frame.enter(false);
+    Flow flow = execute(lowered->statement, current);
     if (flow == Flow::Error) return Error{error_};
     if (flow == Flow::Return) break;
   }
@@ -58,12 +62,12 @@ Evaluator::Flow Evaluator::execute(const code::Stmt& statement, Value& out) {
     case Kind::Declare: {
       Value value;
       if (!evaluate(*statement.expr, value)) return Flow::Error;
-      environment_->define(statement.name, std::move(value));
+      slot(statement.slot) = std::move(value);
       out = Value();
       return Flow::Normal;
     }
     case Kind::Function:
-      environment_->define(statement.name, function_value(statement.function));
+      slot(statement.slot) = function_value(statement.function);
       out = Value();
       return Flow::Normal;
     case Kind::Evaluate: return evaluate(*statement.expr, out) ? Flow::Normal : Flow::Error;
@@ -79,11 +83,19 @@ Evaluator::Flow Evaluator::execute(const code::Stmt& statement, Value& out) {
   return Flow::Normal;
 }
 
+// Between runs only the global scope exists.
 void Evaluator::for_each_binding(const std::function<void(std::string_view, const Value&)>& visit) const {
-  for (const ScopeRef& scope : environment_->scopes()) {
-    if (!scope) continue;
-    for (const Binding& binding : scope->bindings()) visit(symbols_.name(binding.name), binding.value);
-  }
+  globals_.for_each_bound([&](Symbol name, const Value& value) { visit(symbols_.name(name), value); });
+}
+
+void Evaluator::assign(const code::Ref& ref, Value value) {
+  Value* target = bound(ref);
+  if (!target) target = &slot(ref.slots.front());
+  *target = std::move(value);
+}
+
+void Evaluator::unbind(const code::ScopeSlots& scope) {
+  for (uint32_t index : scope) local(index) = unbound();
 }
 
 bool Evaluator::take(Result<Value>&& result, Value& out) {

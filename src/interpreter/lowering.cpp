@@ -1,6 +1,4 @@
-#include "interpreter/compiler.hpp"
-
-#include <algorithm>
+#include "interpreter/lowering.hpp"
 
 namespace ostrel {
 namespace {
@@ -54,8 +52,8 @@ InPlace in_place_form(const std::string& target, const ast::Expr& value) {
   return InPlace::No;
 }
 
-struct ExpressionCompiler {
-  Compiler& compiler;
+struct ExpressionLowering {
+  Lowering& lowering;
 
   ExprPtr operator()(const ast::expr::Integer& n) { return constant(Value::integer(n.value)); }
   ExprPtr operator()(const ast::expr::Float& n) { return constant(Value::floating(n.value)); }
@@ -63,7 +61,7 @@ struct ExpressionCompiler {
   ExprPtr operator()(const ast::expr::Boolean& n) { return constant(Value::boolean(n.value)); }
   ExprPtr operator()(const ast::expr::Identifier& n) {
     auto out = make<Name>();
-    out->symbol = compiler.use(n.name);
+    lowering.use(out->ref, n.name, false);
     return out;
   }
   ExprPtr operator()(const ast::expr::List& n) { return elements(ExprKind::List, n.elements); }
@@ -120,10 +118,12 @@ struct ExpressionCompiler {
   }
   ExprPtr operator()(const ast::expr::For& n) {
     auto out = make<For>();
-    out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
     out->range = range_call(*n.iterable);
+    lowering.enter_scope();
+    out->variable = lowering.declare_local(n.variable);
     out->body = sub(*n.body);
+    out->scope = lowering.leave_scope();
     return out;
   }
   ExprPtr operator()(const ast::expr::While& n) {
@@ -136,36 +136,45 @@ struct ExpressionCompiler {
     auto out = make<Match>();
     out->scrutinee = sub(*n.scrutinee);
     for (const auto& arm : n.arms) {
-      out->arms.push_back(
-          {compiler.pattern(arm.pattern), arm.guard ? sub(*arm.guard) : nullptr, sub(*arm.body)});
+      lowering.enter_scope();
+      Arm lowered;
+      lowered.pattern = lowering.pattern(arm.pattern);
+      if (arm.guard) lowered.guard = sub(*arm.guard);
+      lowered.body = sub(*arm.body);
+      lowered.scope = lowering.leave_scope();
+      out->arms.push_back(std::move(lowered));
     }
     return out;
   }
   ExprPtr operator()(const ast::expr::Lambda& n) {
     auto out = make<Lambda>();
-    out->function = compiler.function(std::nullopt, n.params, *n.body);
+    out->closure = lowering.function(std::nullopt, n.params, *n.body);
     return out;
   }
   ExprPtr operator()(const ast::expr::ListComprehension& n) {
     auto out = make<Comprehension>();
-    out->element = sub(*n.element);
-    out->variable = compiler.intern(n.variable);
     out->iterable = sub(*n.iterable);
     out->range = range_call(*n.iterable);
+    lowering.enter_scope();
+    out->variable = lowering.declare_local(n.variable);
     if (n.condition) out->condition = sub(*n.condition);
+    out->element = sub(*n.element);
+    out->scope = lowering.leave_scope();
     return out;
   }
   ExprPtr operator()(const ast::expr::Block& n) {
     auto out = make<Block>();
+    lowering.enter_scope();
     out->statements.reserve(n.statements.size());
-    for (const auto& statement : n.statements) out->statements.push_back(compiler.statement(statement));
+    for (const auto& statement : n.statements) out->statements.push_back(lowering.statement(statement));
+    out->scope = lowering.leave_scope();
     return out;
   }
   ExprPtr operator()(const ast::expr::Assign& n) {
     auto out = make<Assign>();
     out->value = sub(*n.value);
     if (const std::string* target = identifier_name(n.target)) {
-      out->target = compiler.use(*target);
+      lowering.use(out->target.emplace(), *target, true);
       out->in_place = in_place_form(*target, *n.value);
     }
     return out;
@@ -175,11 +184,11 @@ struct ExpressionCompiler {
     out->op = n.op;
     out->current = sub(*n.target);
     out->value = sub(*n.value);
-    if (const std::string* target = identifier_name(n.target)) out->target = compiler.use(*target);
+    if (const std::string* target = identifier_name(n.target)) lowering.use(out->target.emplace(), *target, false);
     return out;
   }
 
-  ExprPtr sub(const ast::Expr& e) { return compiler.expression(e); }
+  ExprPtr sub(const ast::Expr& e) { return lowering.expression(e); }
   static ExprPtr constant(Value value) {
     auto out = make<Constant>();
     out->value = std::move(value);
@@ -202,8 +211,8 @@ std::optional<Value> literal_value(const ast::Expr& e) {
   return std::nullopt;
 }
 
-struct PatternCompiler {
-  Compiler& compiler;
+struct PatternLowering {
+  Lowering& lowering;
 
   Pattern operator()(const ast::pattern::Wildcard&) { return with_kind(Pattern::Kind::Wildcard); }
   Pattern operator()(const ast::pattern::Literal& p) {
@@ -215,13 +224,13 @@ struct PatternCompiler {
   }
   Pattern operator()(const ast::pattern::Identifier& p) {
     Pattern out = with_kind(Pattern::Kind::Name);
-    out.name = compiler.intern(p.name);
+    out.name = lowering.declare_local(p.name);
     return out;
   }
   Pattern operator()(const ast::pattern::Tuple& p) { return with_elements(Pattern::Kind::Tuple, p.elements); }
   Pattern operator()(const ast::pattern::List& p) {
     Pattern out = with_elements(Pattern::Kind::List, p.elements);
-    if (p.rest) out.rest = compiler.intern(*p.rest);
+    if (p.rest) out.rest = lowering.declare_local(*p.rest);
     return out;
   }
   Pattern operator()(const ast::pattern::Constructor&) { return with_kind(Pattern::Kind::Never); }
@@ -233,7 +242,7 @@ struct PatternCompiler {
   }
   Pattern with_elements(Pattern::Kind kind, const std::vector<ast::Pattern>& elements) {
     Pattern out = with_kind(kind);
-    for (const auto& element : elements) out.elements.push_back(compiler.pattern(element));
+    for (const auto& element : elements) out.elements.push_back(lowering.pattern(element));
     return out;
   }
 };
@@ -246,59 +255,131 @@ Stmt of_kind(Stmt::Kind kind) {
 
 }  // namespace
 
-bool Compiler::out_of_stack() {
+bool Lowering::out_of_stack() {
   if (guard_.exhausted()) out_of_stack_ = true;
   return out_of_stack_;
 }
 
-std::optional<code::Stmt> Compiler::compile(const ast::Stmt& statement) {
+std::optional<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   out_of_stack_ = false;
-  used_names_.clear();
-  code::Stmt out = this->statement(statement);
+  Function top;
+  top.scopes.emplace_back().global = true;
+  top.innermost = &top.scopes.back();
+  function_ = &top;
+  code::TopLevel out;
+  out.statement = this->statement(statement);
+  function_ = nullptr;
   if (out_of_stack_) return std::nullopt;
+  for (auto& [ref, scope] : top.uses) resolve(top, *ref, scope);
+  out.frame_size = top.frame_size;
   return out;
 }
 
-code::ExprPtr Compiler::expression(const ast::Expr& expression) {
-  if (out_of_stack()) return ExpressionCompiler::constant(Value());
-  return std::visit(ExpressionCompiler{*this}, expression.node);
+code::ExprPtr Lowering::expression(const ast::Expr& expression) {
+  if (out_of_stack()) return ExpressionLowering::constant(Value());
+  return std::visit(ExpressionLowering{*this}, expression.node);
 }
 
-code::Pattern Compiler::pattern(const ast::Pattern& pattern) {
-  if (out_of_stack()) return PatternCompiler::with_kind(Pattern::Kind::Never);
-  return std::visit(PatternCompiler{*this}, pattern.node);
+code::Pattern Lowering::pattern(const ast::Pattern& pattern) {
+  if (out_of_stack()) return PatternLowering::with_kind(Pattern::Kind::Never);
+  return std::visit(PatternLowering{*this}, pattern.node);
 }
 
-std::shared_ptr<const code::FunctionCode> Compiler::function(std::optional<std::string> name,
-                                                             const std::vector<ast::Param>& params,
-                                                             const ast::Expr& body) {
-  auto out = std::make_shared<FunctionCode>();
-  if (name) out->name = intern(*name);
-  for (const auto& param : params) out->params.push_back(intern(param.name));
-  used_names_.emplace_back();
-  out->body = expression(body);
-  std::vector<Symbol> used = std::move(used_names_.back());
-  used_names_.pop_back();
-  // The call binds the parameters and the function's own name, so they never come from outside.
-  std::sort(used.begin(), used.end());
-  used.erase(std::unique(used.begin(), used.end()), used.end());
-  for (Symbol symbol : used) {
-    bool bound_by_call = (out->name && *out->name == symbol) ||
-                         std::find(out->params.begin(), out->params.end(), symbol) != out->params.end();
-    if (bound_by_call) continue;
-    out->free_names.push_back(symbol);
-    if (!used_names_.empty()) used_names_.back().push_back(symbol);
+// The body is lowered as a function of its own; the names it uses from outside become
+// captured slots, and where they are read when the value is made is resolved in the enclosing
+// function like any other use.
+code::Closure Lowering::function(std::optional<std::string> name, const std::vector<ast::Param>& params,
+                                 const ast::Expr& body) {
+  auto code = std::make_shared<FunctionCode>();
+  Function inner;
+  inner.outer = function_;
+  Scope& call = inner.scopes.emplace_back();
+  inner.innermost = &call;
+  function_ = &inner;
+  if (name) code->self_slot = local_slot(call, symbols_.intern(*name));
+  for (const auto& param : params) code->param_slots.push_back(local_slot(call, symbols_.intern(param.name)));
+  call.always_bound = call.slots.size();
+  code->body = expression(body);
+  function_ = inner.outer;
+  if (out_of_stack_) return {};
+  for (auto& [ref, scope] : inner.uses) resolve(inner, *ref, scope);
+  code->frame_size = inner.frame_size;
+  code::Closure closure;
+  closure.captures.resize(inner.captured.size());
+  for (size_t i = 0; i < inner.captured.size(); ++i) {
+    code->capture_slots.push_back(inner.captured[i].second);
+    closure.captures[i].name = inner.captured[i].first;
+    // Moving the closure into its node keeps the vector's elements where they are.
+    resolve_later(closure.captures[i]);
   }
-  return out;
+  closure.code = std::move(code);
+  return closure;
 }
 
-Symbol Compiler::use(const std::string& name) {
-  Symbol symbol = intern(name);
-  if (!used_names_.empty()) used_names_.back().push_back(symbol);
-  return symbol;
+void Lowering::enter_scope() {
+  Scope& scope = function_->scopes.emplace_back();
+  scope.parent = function_->innermost;
+  function_->innermost = &scope;
 }
 
-code::Stmt Compiler::statement(const ast::Stmt& statement) {
+code::ScopeSlots Lowering::leave_scope() {
+  Scope& scope = *function_->innermost;
+  code::ScopeSlots slots;
+  for (const auto& entry : scope.slots) slots.push_back(entry.second);
+  function_->innermost = scope.parent;
+  return slots;
+}
+
+code::Slot Lowering::declare(const std::string& name) {
+  Scope& scope = *function_->innermost;
+  Symbol symbol = symbols_.intern(name);
+  if (scope.global) return {globals_.slot_of(symbol), true};
+  return {local_slot(scope, symbol), false};
+}
+
+uint32_t Lowering::declare_local(const std::string& name) {
+  return local_slot(*function_->innermost, symbols_.intern(name));
+}
+
+void Lowering::use(code::Ref& ref, const std::string& name, bool assigned) {
+  if (assigned) declare(name);
+  ref.name = symbols_.intern(name);
+  resolve_later(ref);
+}
+
+void Lowering::resolve_later(code::Ref& ref) { function_->uses.emplace_back(&ref, function_->innermost); }
+
+uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
+  for (const auto& [bound, slot] : scope.slots)
+    if (bound == name) return slot;
+  scope.slots.emplace_back(name, function_->frame_size);
+  return function_->frame_size++;
+}
+
+void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
+  for (Scope* s = scope; s; s = s->parent) {
+    if (s->global) {
+      ref.slots.push_back({globals_.slot_of(ref.name), true});
+      return;
+    }
+    for (size_t i = 0; i < s->slots.size(); ++i) {
+      if (s->slots[i].first != ref.name) continue;
+      ref.slots.push_back({s->slots[i].second, false});
+      if (i < s->always_bound) return;  // the call's own name or a parameter: never unbound
+      break;
+    }
+  }
+  ref.slots.push_back({captured_slot(function, ref.name), false});
+}
+
+uint32_t Lowering::captured_slot(Function& function, Symbol name) {
+  for (const auto& [captured, slot] : function.captured)
+    if (captured == name) return slot;
+  function.captured.emplace_back(name, function.frame_size);
+  return function.frame_size++;
+}
+
+code::Stmt Lowering::statement(const ast::Stmt& statement) {
   if (out_of_stack()) return of_kind(Stmt::Kind::Nothing);
   if (auto* s = std::get_if<ast::stmt::Module>(&statement.node)) {
     Stmt out = of_kind(Stmt::Kind::Sequence);
@@ -308,14 +389,14 @@ code::Stmt Compiler::statement(const ast::Stmt& statement) {
   }
   if (auto* s = std::get_if<ast::stmt::VariableDeclaration>(&statement.node)) {
     Stmt out = of_kind(Stmt::Kind::Declare);
-    out.name = intern(s->name);
     out.expr = expression(*s->value);
+    out.slot = declare(s->name);
     return out;
   }
   if (auto* s = std::get_if<ast::stmt::FunctionDeclaration>(&statement.node)) {
     Stmt out = of_kind(Stmt::Kind::Function);
-    out.name = intern(s->decl.name);
     out.function = function(s->decl.name, s->decl.params, *s->decl.body);
+    out.slot = declare(s->decl.name);
     return out;
   }
   if (auto* s = std::get_if<ast::stmt::Expression>(&statement.node)) {

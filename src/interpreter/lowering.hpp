@@ -1,0 +1,85 @@
+#pragma once
+// Lowering: turns a syntax tree into the evaluator's lowered form (code.hpp) and resolves every
+// name to the slots that may hold it.
+//
+// The scopes of the language are lexical: the top level's own scope (the global table), each
+// call's scope (the function's own name and its parameters), and one scope per block, loop,
+// comprehension and match arm. A scope can hold only the names declared or assigned while it
+// is the innermost one, so once a function is lowered those sets are known, and a name used at
+// some point can only be held by the scopes around that point that have it in their set,
+// innermost first, ending with the global table at the top level or with a slot for the value
+// the function captured when it was made. Which of them holds it at a given moment is decided
+// at run time by the first bound slot, exactly as a search of the scopes would.
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ast/ast.hpp"
+#include "interpreter/code.hpp"
+#include "interpreter/stack_guard.hpp"
+#include "interpreter/symbols.hpp"
+#include "interpreter/variables.hpp"
+
+namespace ostrel {
+
+class Lowering {
+ public:
+  Lowering(SymbolTable& symbols, Globals& globals, const StackGuard& guard)
+      : symbols_(symbols), globals_(globals), guard_(guard) {}
+
+  // One top-level statement. No value when the tree nests too deeply to be lowered on this
+  // stack. New global names get unbound slots in the table.
+  std::optional<code::TopLevel> lower(const ast::Stmt& statement);
+
+  // The recursive walk (used by the lowering's own visitors).
+  code::Stmt statement(const ast::Stmt& statement);
+  code::ExprPtr expression(const ast::Expr& expression);
+  code::Pattern pattern(const ast::Pattern& pattern);
+  code::Closure function(std::optional<std::string> name, const std::vector<ast::Param>& params,
+                         const ast::Expr& body);
+  // Called at every level: once the stack runs low, lowering stops and `lower` fails.
+  bool out_of_stack();
+
+  // Scopes, as the walk enters and leaves them.
+  void enter_scope();
+  code::ScopeSlots leave_scope();
+  // The innermost scope's own slot for a name (a declaration, a loop variable, a pattern name).
+  code::Slot declare(const std::string& name);
+  uint32_t declare_local(const std::string& name);
+  // A use of a name, resolved into `ref` once the enclosing function is lowered; `assigned`
+  // makes sure the innermost scope can hold it.
+  void use(code::Ref& ref, const std::string& name, bool assigned);
+  // Records where a Ref sits, to be resolved once the enclosing function is lowered.
+  void resolve_later(code::Ref& ref);
+
+ private:
+  struct Scope {
+    Scope* parent = nullptr;  // null for the outermost scope of a function or of the top level
+    std::vector<std::pair<Symbol, uint32_t>> slots;
+    size_t always_bound = 0;  // the first slots are the call's own name and parameters
+    bool global = false;      // the top level's own scope: the global table
+  };
+  struct Function {
+    Function* outer = nullptr;  // null for the top level
+    std::deque<Scope> scopes;   // the outermost first
+    Scope* innermost = nullptr;
+    uint32_t frame_size = 0;
+    std::vector<std::pair<Symbol, uint32_t>> captured;
+    std::vector<std::pair<code::Ref*, Scope*>> uses;
+  };
+
+  uint32_t local_slot(Scope& scope, Symbol name);
+  void resolve(Function& function, code::Ref& ref, Scope* scope);
+  uint32_t captured_slot(Function& function, Symbol name);
+
+  SymbolTable& symbols_;
+  Globals& globals_;
+  const StackGuard& guard_;
+  bool out_of_stack_ = false;
+  Function* function_ = nullptr;  // the function being lowered, innermost
+};
+
+}  // namespace ostrel
