@@ -29,7 +29,7 @@ FUZZ_SECONDS ?= 60
 fuzz: setup
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DOSTREL_FUZZ=ON \
 	  -DBUILD_TESTING=OFF >/dev/null
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_parse fuzz_run
 	bash tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 # Installs into $(PREFIX) (default: the configured prefix, /usr/local) below $(DESTDIR), if given.
