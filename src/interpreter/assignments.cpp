@@ -43,26 +43,17 @@ bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value
 // Stores current + addend into the target, in place for two strings or two lists.
 bool Evaluator::assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out) {
   out = Value();
+  Value sum;
   if (current.is(K::Int) && addend.is(K::Int)) {  // counters: the most frequent case
-    assign(target, Value::integer(wrapping_add(current.as_int(), addend.as_int())));
+    integer_operation(ast::BinaryOperator::Add, current.as_int(), addend.as_int(), sum);
+    assign(target, std::move(sum));
     return true;
   }
-  bool both_strings = current.is(K::String) && addend.is(K::String);
-  bool both_lists = current.is(K::List) && addend.is(K::List);
-  if ((both_strings || both_lists) && !sum_fits_in_memory(current, addend)) return fail(kOutOfMemory);
-  if (both_strings) {
-    auto append_text = [&](Value& text) { text.append_text(addend.as_string()); };
-    if (change_in_place(target, current, append_text)) return true;
-  } else if (both_lists) {
-    auto append_items = [&](Value& list) {
-      const ValueList& extra = addend.as_list();
-      ValueList& items = list.list_mut();
-      items.insert(items.end(), extra.begin(), extra.end());
-    };
-    if (change_in_place(target, current, append_items)) return true;
+  if (is_concatenation(current, addend)) {
+    if (!sum_fits_in_memory(current, addend)) return fail(kOutOfMemory);
+    if (change_in_place(target, current, [&](Value& value) { concatenate(value, addend); })) return true;
   }
-  Value sum;
-  if (!take(binary_operation(ast::BinaryOperator::Add, current, addend), sum)) return false;
+  if (!take(add_into(std::move(current), addend), sum)) return false;
   assign(target, std::move(sum));
   return true;
 }

@@ -3,16 +3,37 @@
 // the frame's release takes care of them.
 #include "interpreter/evaluator.hpp"
 #include "interpreter/limits.hpp"
+#include "interpreter/operators.hpp"
 #include "interpreter/patterns.hpp"
 #include "interpreter/truth.hpp"
 
 namespace ostrel {
 
+// The truth of a condition. A comparison of two integers read in place is decided without
+// making its Bool: the compare and the branch in one step.
+bool Evaluator::test(const code::Expr& condition, bool& truth) {
+  if (condition.kind == code::ExprKind::Binary) {
+    const auto& node = code::as<code::Binary>(condition);
+    const Value* left = operand_in_place(*node.left);
+    const Value* right = left ? operand_in_place(*node.right) : nullptr;
+    Value result;
+    if (right && left->is(Value::Kind::Int) && right->is(Value::Kind::Int) &&
+        integer_operation(node.op, left->as_int(), right->as_int(), result)) {
+      truth = is_true(result);
+      return true;
+    }
+  }
+  Value value;
+  if (!evaluate(condition, value)) return false;
+  truth = is_true(value);
+  return true;
+}
+
 bool Evaluator::evaluate_if(const code::If& node, Value& out) {
   for (const auto& [condition, body] : node.branches) {
-    Value test;
-    if (!evaluate(*condition, test)) return false;
-    if (is_true(test)) return evaluate(*body, out);
+    bool truth;
+    if (!test(*condition, truth)) return false;
+    if (truth) return evaluate(*body, out);
   }
   if (node.otherwise) return evaluate(*node.otherwise, out);
   out = Value();
@@ -37,9 +58,9 @@ bool Evaluator::evaluate_for(const code::For& node, Value& out) {
 bool Evaluator::evaluate_while(const code::While& node, Value& out) {
   Value last;
   for (;;) {
-    Value test;
-    if (!evaluate(*node.condition, test)) return false;
-    if (!is_true(test)) break;
+    bool truth;
+    if (!test(*node.condition, truth)) return false;
+    if (!truth) break;
     if (!evaluate(*node.body, last)) return false;
   }
   out = std::move(last);
@@ -55,9 +76,9 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
     if (!match_pattern(arm.pattern, scrutinee, bindings)) continue;
     for (auto& [slot, value] : bindings) local(slot) = std::move(value);
     if (arm.guard) {
-      Value test;
-      if (!evaluate(*arm.guard, test)) return false;
-      if (!is_true(test)) {
+      bool truth;
+      if (!test(*arm.guard, truth)) return false;
+      if (!truth) {
         unbind(arm.scope);
         continue;
       }
@@ -80,9 +101,9 @@ bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& o
   for (uint64_t i = 0; i < items.size(); ++i) {
     local(node.variable) = items.at(i);
     if (node.condition) {
-      Value test;
-      if (!evaluate(*node.condition, test)) return false;
-      if (!is_true(test)) continue;
+      bool truth;
+      if (!test(*node.condition, truth)) return false;
+      if (!truth) continue;
     }
     Value result;
     if (!evaluate(*node.element, result)) return false;

@@ -78,14 +78,19 @@ class Evaluator final : public Caller {
   bool evaluate_elements(const code::Elements& node, Value& out);
   bool evaluate_dict(const code::DictLiteral& node, Value& out);
   bool evaluate_binary(const code::Binary& node, Value& out);
-  const Value* operand_in_place(const code::Expr& e);
-  bool add_to_left(Value left, const Value& right, Value& out);
+  // A constant or a bound name, read where it is held instead of copied; null for anything else.
+  const Value* operand_in_place(const code::Expr& e) {
+    if (e.kind == code::ExprKind::Constant) return &code::as<code::Constant>(e).value;
+    if (e.kind == code::ExprKind::Name) return bound(code::as<code::Name>(e).ref);
+    return nullptr;
+  }
   bool evaluate_unary(const code::Unary& node, Value& out);
   bool evaluate_index(const code::Index& node, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);
   bool evaluate_all(const std::vector<code::ExprPtr>& expressions, ValueList& out);
 
   // control_flow.cpp
+  bool test(const code::Expr& condition, bool& truth);
   bool evaluate_if(const code::If& node, Value& out);
   bool evaluate_for(const code::For& node, Value& out);
   bool evaluate_while(const code::While& node, Value& out);
@@ -121,7 +126,7 @@ class Evaluator final : public Caller {
 
   SymbolTable symbols_;
   Globals globals_;
-  std::vector<Value> stack_;  // the frames of the running calls and top-level statement
+  ValueStack stack_;          // the frames of the running calls and top-level statement
   size_t base_ = 0;           // where the running frame starts
   OutputSink& output_;
   StackGuard stack_guard_;
@@ -135,13 +140,13 @@ class Evaluator final : public Caller {
 class Frame {
  public:
   Frame(Evaluator& evaluator, uint32_t size)
-      : evaluator_(evaluator), start_(evaluator.stack_.size()), caller_base_(evaluator.base_) {
-    evaluator.stack_.resize(start_ + size, unbound());
+      : evaluator_(evaluator), start_(evaluator.stack_.top()), caller_base_(evaluator.base_) {
+    evaluator.stack_.push_unbound(size);
   }
   ~Frame() {
     if (counted_) --evaluator_.call_depth_;
     evaluator_.base_ = caller_base_;
-    evaluator_.stack_.resize(start_);
+    evaluator_.stack_.pop_to(start_);
   }
   Frame(const Frame&) = delete;
   Frame& operator=(const Frame&) = delete;

@@ -83,13 +83,6 @@ bool Evaluator::evaluate_dict(const code::DictLiteral& node, Value& out) {
   return true;
 }
 
-// A constant or a bound name, read where it is held instead of copied; null for anything else.
-const Value* Evaluator::operand_in_place(const code::Expr& e) {
-  if (e.kind == code::ExprKind::Constant) return &code::as<code::Constant>(e).value;
-  if (e.kind == code::ExprKind::Name) return bound(code::as<code::Name>(e).ref);
-  return nullptr;
-}
-
 bool Evaluator::evaluate_binary(const code::Binary& node, Value& out) {
   using Op = ast::BinaryOperator;
   // Reading both operands in place is safe only when neither can change what the other reads.
@@ -104,44 +97,10 @@ bool Evaluator::evaluate_binary(const code::Binary& node, Value& out) {
   const Value& left = *left_in_place;
   const Value& right = *right_in_place;
   // Integer arithmetic and comparisons are by far the most frequent: spare them the general path.
-  if (left.is(K::Int) && right.is(K::Int)) {
-    int64_t a = left.as_int(), b = right.as_int();
-    switch (node.op) {
-      case Op::Add: out = Value::integer(wrapping_add(a, b)); return true;
-      case Op::Sub: out = Value::integer(wrapping_sub(a, b)); return true;
-      case Op::Mul: out = Value::integer(wrapping_mul(a, b)); return true;
-      case Op::Lt: out = Value::boolean(a < b); return true;
-      case Op::Lte: out = Value::boolean(a <= b); return true;
-      case Op::Gt: out = Value::boolean(a > b); return true;
-      case Op::Gte: out = Value::boolean(a >= b); return true;
-      case Op::Eq: out = Value::boolean(a == b); return true;
-      case Op::Neq: out = Value::boolean(a != b); return true;
-      default: break;
-    }
-  }
-  if (node.op == Op::Add) {
-    // A left operand evaluated here is ours to grow; one read in place belongs to a variable.
-    return add_to_left(left_in_place == &left_value ? std::move(left_value) : left, right, out);
-  }
+  if (left.is(K::Int) && right.is(K::Int) && integer_operation(node.op, left.as_int(), right.as_int(), out)) return true;
+  // A left operand evaluated here is ours to grow; one read in place belongs to a variable.
+  if (node.op == Op::Add) return take(add_into(left_in_place == &left_value ? std::move(left_value) : left, right), out);
   return take(binary_operation(node.op, left, right), out);
-}
-
-// A sum of two strings or two lists grows its left operand in place when nothing else holds it,
-// as in a chain `a + b + c + ...`, whose partial sums would otherwise each be copied whole.
-bool Evaluator::add_to_left(Value left, const Value& right, Value& out) {
-  bool strings = left.is(K::String) && right.is(K::String);
-  bool lists = left.is(K::List) && right.is(K::List);
-  if (!strings && !lists) return take(binary_operation(ast::BinaryOperator::Add, left, right), out);
-  if (!sum_fits_in_memory(left, right)) return fail(kOutOfMemory);
-  if (strings) {
-    left.append_text(right.as_string());
-  } else {
-    const ValueList& extra = right.as_list();
-    ValueList& items = left.list_mut();
-    items.insert(items.end(), extra.begin(), extra.end());
-  }
-  out = std::move(left);
-  return true;
 }
 
 bool Evaluator::evaluate_unary(const code::Unary& node, Value& out) {

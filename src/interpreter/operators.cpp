@@ -36,32 +36,12 @@ Result<Value> repeat(const std::string& text, int64_t count) {
   return Value::string(std::move(out));
 }
 
-Result<Value> add(const Value& left, const Value& right) {
-  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
-  if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
-  if (left.is(K::String) && right.is(K::String)) {
-    if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
-    return Value::string(left.as_string() + right.as_string());
-  }
-  if (left.is(K::List) && right.is(K::List)) {
-    if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
-    ValueList items;
-    items.reserve(left.as_list().size() + right.as_list().size());
-    items.insert(items.end(), left.as_list().begin(), left.as_list().end());
-    items.insert(items.end(), right.as_list().begin(), right.as_list().end());
-    return Value::list(std::move(items));
-  }
-  return shows_both("cannot add {} and {}", left, right);
-}
-
 Result<Value> subtract(const Value& left, const Value& right) {
-  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_sub(left.as_int(), right.as_int()));
   if (is_number(left) && is_number(right)) return Value::floating(as_double(left) - as_double(right));
   return not_numeric(left, right);
 }
 
 Result<Value> multiply(const Value& left, const Value& right) {
-  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_mul(left.as_int(), right.as_int()));
   if (is_number(left) && is_number(right)) return Value::floating(as_double(left) * as_double(right));
   if (left.is(K::String) && right.is(K::Int)) return repeat(left.as_string(), right.as_int());
   if (left.is(K::Int) && right.is(K::String)) return repeat(right.as_string(), left.as_int());
@@ -118,8 +98,7 @@ int three_way(T a, T b) {
 
 Result<Value> compare(Op op, const Value& left, const Value& right) {
   int order;
-  if (left.is(K::Int) && right.is(K::Int)) order = three_way(left.as_int(), right.as_int());
-  else if (is_number(left) && is_number(right)) order = three_way(as_double(left), as_double(right));
+  if (is_number(left) && is_number(right)) order = three_way(as_double(left), as_double(right));
   else if (left.is(K::String) && right.is(K::String)) order = three_way(left.as_string().compare(right.as_string()), 0);
   else return shows_both("cannot compare {} and {}", left, right);
   switch (op) {
@@ -132,14 +111,39 @@ Result<Value> compare(Op op, const Value& left, const Value& right) {
 
 }  // namespace
 
+Result<Value> add_into(Value left, const Value& right) {
+  if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
+  if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
+  if (!is_concatenation(left, right)) return shows_both("cannot add {} and {}", left, right);
+  if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
+  concatenate(left, right);
+  return left;
+}
+
+bool is_concatenation(const Value& left, const Value& right) {
+  return (left.is(K::String) && right.is(K::String)) || (left.is(K::List) && right.is(K::List));
+}
+
+void concatenate(Value& left, const Value& right) {
+  if (left.is(K::String)) {
+    left.append_text(right.as_string());
+    return;
+  }
+  const ValueList& extra = right.as_list();
+  ValueList& items = left.list_mut();
+  items.insert(items.end(), extra.begin(), extra.end());
+}
+
 bool sum_fits_in_memory(const Value& left, const Value& right) {
   if (left.is(K::String)) return fits_in_memory(left.as_string().size() + right.as_string().size(), 1);
   return fits_in_memory(left.as_list().size() + right.as_list().size(), sizeof(Value));
 }
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right) {
+  Value result;
+  if (left.is(K::Int) && right.is(K::Int) && integer_operation(op, left.as_int(), right.as_int(), result)) return result;
   switch (op) {
-    case Op::Add: return add(left, right);
+    case Op::Add: return add_into(left, right);
     case Op::Sub: return subtract(left, right);
     case Op::Mul: return multiply(left, right);
     case Op::Div: return divide(left, right);

@@ -12,8 +12,17 @@ namespace ostrel {
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right);
 Result<Value> unary_operation(ast::UnaryOperator op, const Value& operand);
 
-// Whether the sum of two strings or of two lists fits in the memory that is free now.
+// `left + right` with a left operand that is the caller's to change: two strings or two lists
+// grow it in place when nothing else holds its payload (a chain `a + b + c` or a loop building
+// a text costs amortised constant time per step); the rest as binary_operation.
+Result<Value> add_into(Value left, const Value& right);
+
+// Whether `left + right` appends (two strings or two lists), and whether the result fits in the
+// memory that is free now.
+bool is_concatenation(const Value& left, const Value& right);
 bool sum_fits_in_memory(const Value& left, const Value& right);
+// Appends right to left; only for a concatenation that fits.
+void concatenate(Value& left, const Value& right);
 
 // Wrapping integer arithmetic, computed on unsigned numbers so that overflow is defined.
 inline int64_t wrapping_add(int64_t a, int64_t b) {
@@ -24,6 +33,24 @@ inline int64_t wrapping_sub(int64_t a, int64_t b) {
 }
 inline int64_t wrapping_mul(int64_t a, int64_t b) {
   return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+}
+
+// The integer operators that cannot fail, for the evaluator's fast paths and binary_operation
+// alike; false for the others (division, modulo, powers, and, or).
+inline bool integer_operation(ast::BinaryOperator op, int64_t a, int64_t b, Value& out) {
+  using Op = ast::BinaryOperator;
+  switch (op) {
+    case Op::Add: out = Value::integer(wrapping_add(a, b)); return true;
+    case Op::Sub: out = Value::integer(wrapping_sub(a, b)); return true;
+    case Op::Mul: out = Value::integer(wrapping_mul(a, b)); return true;
+    case Op::Lt: out = Value::boolean(a < b); return true;
+    case Op::Lte: out = Value::boolean(a <= b); return true;
+    case Op::Gt: out = Value::boolean(a > b); return true;
+    case Op::Gte: out = Value::boolean(a >= b); return true;
+    case Op::Eq: out = Value::boolean(a == b); return true;
+    case Op::Neq: out = Value::boolean(a != b); return true;
+    default: return false;
+  }
 }
 
 }  // namespace ostrel

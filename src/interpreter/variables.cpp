@@ -14,4 +14,13 @@ uint32_t Globals::slot_of(Symbol name) {
   return it->second;
 }
 
+void ValueStack::grow(size_t needed) {
+  size_t capacity = capacity_ == 0 ? 1024 : capacity_;
+  while (capacity < needed) capacity *= 2;
+  auto slots = std::make_unique<Value[]>(capacity);
+  for (size_t i = 0; i < top_; ++i) slots[i] = std::move(slots_[i]);
+  slots_ = std::move(slots);
+  capacity_ = capacity;
+}
+
 }  // namespace ostrel

@@ -4,6 +4,7 @@
 // input); everything else lives in frames of slots on the evaluator's value stack. A slot whose
 // variable is not bound (yet, or any more) holds the unbound mark, which never leaves a slot.
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -37,6 +38,30 @@ class Globals {
   std::vector<Value> values_;
   std::vector<Symbol> names_;
   std::unordered_map<Symbol, uint32_t> slots_;
+};
+
+// The slots of the running frames, one after another. Opening and closing a frame only touches
+// its own slots; slots above the top hold None. Growing moves the slots, so a reference into the
+// stack lasts only until the next frame opens.
+class ValueStack {
+ public:
+  size_t top() const { return top_; }
+  Value& operator[](size_t at) { return slots_[at]; }
+  void push_unbound(size_t count) {
+    if (top_ + count > capacity_) grow(top_ + count);
+    for (size_t i = 0; i < count; ++i) slots_[top_ + i] = unbound();
+    top_ += count;
+  }
+  void pop_to(size_t top) {
+    while (top_ > top) slots_[--top_] = Value();
+  }
+
+ private:
+  void grow(size_t needed);
+
+  std::unique_ptr<Value[]> slots_;
+  size_t top_ = 0;
+  size_t capacity_ = 0;
 };
 
 }  // namespace ostrel

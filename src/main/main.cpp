@@ -8,6 +8,7 @@
 
 #include "main/cli.hpp"
 #include "main/commands.hpp"
+#include "main/version.hpp"
 #include "repl/repl.hpp"
 #include "support/big_stack.hpp"
 #include "support/process_environment.hpp"
@@ -33,7 +34,7 @@ int dispatch(const ostrel::cli::Command& command) {
     case Subcommand::Run: return ostrel::run_file(command.argument);
     case Subcommand::Parse: return ostrel::parse_file(command.argument);
     case Subcommand::Eval: return ostrel::eval_text(command.argument);
-    case Subcommand::Repl: return ostrel::run_repl();
+    case Subcommand::Repl: return ostrel::run_repl(ostrel::kVersion);
   }
   return 0;
 }

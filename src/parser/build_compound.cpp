@@ -10,13 +10,6 @@
 namespace ostrel {
 namespace {
 
-using ast::BinaryOperator;
-using ast::ExprPtr;
-using ast::make_expr;
-using grammar::RuleMatch;
-using grammar::MatchList;
-using grammar::Rule;
-
 Result<ExprPtr> build_inner_body(RuleMatch match, std::size_t index) {
   OSTREL_TRY(inner, inner_match(match, index));
   return build_block(inner);

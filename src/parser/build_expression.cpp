@@ -9,12 +9,6 @@
 namespace ostrel {
 namespace {
 
-using ast::BinaryOperator;
-using ast::ExprPtr;
-using ast::make_expr;
-using grammar::RuleMatch;
-using grammar::MatchList;
-using grammar::Rule;
 using OperatorLookup = std::optional<BinaryOperator> (*)(std::string_view);
 
 // Operands and operator matches alternate; the operators fold to the left.

@@ -10,9 +10,6 @@ namespace ostrel {
 namespace {
 
 using ast::Stmt;
-using grammar::RuleMatch;
-using grammar::MatchList;
-using grammar::Rule;
 using StmtResult = Result<std::optional<Stmt>>;
 
 // A statement as a build result.

@@ -4,10 +4,19 @@
 #include <cstddef>
 #include <string>
 
+#include "ast/ast.hpp"
 #include "grammar/match_tree.hpp"
 #include "support/result.hpp"
 
 namespace ostrel {
+
+// The names every builder reads and writes.
+using ast::BinaryOperator;
+using ast::ExprPtr;
+using ast::make_expr;
+using grammar::MatchList;
+using grammar::Rule;
+using grammar::RuleMatch;
 
 // The inner match at `index`, or the message for a match that lacks one the grammar always gives.
 inline Result<grammar::RuleMatch> inner_match(grammar::RuleMatch match, std::size_t index) {

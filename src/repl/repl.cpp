@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "main/version.hpp"
 #include "repl/commands.hpp"
 #include "repl/input_gatherer.hpp"
 #include "support/io.hpp"
@@ -46,12 +45,12 @@ bool carry_out(LoopCommand command, std::string_view trimmed, ReplSession& sessi
 
 }  // namespace
 
-int run_repl() {
+int run_repl(std::string_view version) {
   ReplSession session;
   InputGatherer gatherer;
   LineReader reader(STDIN_FILENO);
   std::string raw_line;
-  write_stdout(std::string("Ostrel ") + kVersion + " REPL\nType :help for help, :quit to exit.\n");
+  write_stdout("Ostrel " + std::string(version) + " REPL\nType :help for help, :quit to exit.\n");
   flush_stdout();
   for (;;) {
     write_stdout(gatherer.gathering() ? "... " : ">>> ");

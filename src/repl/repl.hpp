@@ -1,8 +1,10 @@
 #pragma once
-// The interactive loop on standard input and output. Returns the exit status (always 0).
+// The interactive loop on standard input and output; the banner names `version`. Returns the exit
+// status (always 0).
+#include <string_view>
 
 namespace ostrel {
 
-int run_repl();
+int run_repl(std::string_view version);
 
 }  // namespace ostrel
