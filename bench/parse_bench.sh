@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cmake --build build --target ostrel_parser -j 4 >/dev/null
 g++ -std=c++17 -O2 -Isrc bench/parse_bench.cpp build/src/parser/libostrel_parser.a build/src/grammar/libostrel_grammar.a \
   build/src/ast/libostrel_ast.a build/src/support/libostrel_support.a \
-  $(pkg-config --libs fmt libutf8proc) -pthread -o "$work/parse_bench"
+  $(pkg-config --libs libutf8proc) -pthread -o "$work/parse_bench"
 
 # Ordinary code: functions with nested blocks, conditionals, loops, calls, collections, matches,
 # strings and comments, repeated with varying names until the size is reached.

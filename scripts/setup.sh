@@ -3,7 +3,7 @@
 # Does nothing when every package is already present.
 set -euo pipefail
 packages=(
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config libc6-dev
   tao-pegtl-dev libcli11-dev libfmt-dev libutf8proc-dev
   libgtest-dev googletest
   pacman-package-manager libarchive-tools
