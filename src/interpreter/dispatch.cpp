@@ -67,6 +67,8 @@ bool Evaluator::run(const code::Chunk& chunk, Value& out) {
     goto* labels[static_cast<int>(in->op)];         \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
+// An instruction whose code holds values of its own closes their block before NEXT(), so that
+// they are destroyed: a computed goto leaves a scope without running destructors.
 
   NEXT();
 
@@ -97,8 +99,8 @@ BinaryConstant: {
                          : in->p                                ? add_into(left, right)
                                                                 : add_into(std::move(left), right);
   if (!take(std::move(result), R[in->a])) return false;
-  NEXT();
 }
+  NEXT();
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
   NEXT();
@@ -107,8 +109,8 @@ Call: {
   if (!call_registers(*in, result)) return false;
   REFETCH();
   R[in->a] = std::move(result);
-  NEXT();
 }
+  NEXT();
 Jump:
   ip = code + in->a;
   NEXT();
@@ -126,15 +128,15 @@ CompareConstantJump: {
     if (!take(binary_operation(in->binary, left, right), truth)) return false;
   }
   if (!is_true(truth)) ip = code + in->a;
-  NEXT();
 }
+  NEXT();
 Eval: {
   Value result;
   if (!evaluate(operand<code::Expr>(in->p), result)) return false;
   REFETCH();
   R[in->a] = std::move(result);
-  NEXT();
 }
+  NEXT();
 Store:
   slot(operand<code::Slot>(in->p)) = std::move(R[in->a]);
   NEXT();
@@ -158,8 +160,8 @@ Compound: {
   Value ignored;
   if (!finish_compound(operand<code::CompoundAssign>(in->p), std::move(R[in->a]), R[in->b], ignored)) return false;
   R[in->c] = Value();
-  NEXT();
 }
+  NEXT();
 MakeFunction:
   R[in->a] = function_value(operand<code::Closure>(in->p));
   NEXT();
@@ -173,8 +175,8 @@ ForStart: {
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
   walks_.push_back({std::move(items), 0});
   REFETCH();
-  NEXT();
 }
+  NEXT();
 ForNext: {
   Walk& walk = walks_.back();
   if (walk.next == walk.items.size()) ip = code + in->a;
