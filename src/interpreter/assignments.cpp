@@ -31,6 +31,11 @@ bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
 bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value& out) {
   Value current, operand;
   if (!evaluate(*node.current, current) || !evaluate(*node.value, operand)) return false;
+  return finish_compound(node, std::move(current), operand, out);
+}
+
+// The part after both operands are evaluated.
+bool Evaluator::finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out) {
   if (node.target && node.op == ast::BinaryOperator::Add) return assign_sum(*node.target, std::move(current), operand, out);
   Value result;
   if (!take(binary_operation(node.op, current, operand), result)) return false;

@@ -17,6 +17,7 @@
 
 #include "ast/ast.hpp"
 #include "interpreter/builtins.hpp"
+#include "interpreter/instructions.hpp"
 #include "interpreter/symbols.hpp"
 #include "interpreter/value.hpp"
 
@@ -167,15 +168,18 @@ struct CompoundAssign final : Node<ExprKind::CompoundAssign> {
   ExprPtr value;
 };
 
-// A call's frame holds frame_size slots: the function's own name (bound to the function, so
-// that a declared function can call itself), then the parameters, then the captured values,
-// all bound before the body runs; the other slots start unbound.
+// A call's frame holds frame_size slots: first those of the variables (the function's own name,
+// bound to the function so that a declared function can call itself, the parameters and the
+// captured values, all bound before the body runs, and the body's own, which start unbound),
+// then the dispatch loop's temporaries.
 struct FunctionCode {
   std::optional<uint32_t> self_slot;  // absent for lambdas
   std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
   std::vector<uint32_t> capture_slots;
+  uint32_t variables = 0;  // slots for variables; the dispatch loop's temporaries follow
   uint32_t frame_size = 0;
   ExprPtr body;
+  Chunk instructions;  // the body's, the way the dispatch loop runs it
 };
 
 struct Stmt {
@@ -192,7 +196,9 @@ struct Stmt {
 // frame_size slots of a frame of its own.
 struct TopLevel {
   Stmt statement;
+  uint32_t variables = 0;
   uint32_t frame_size = 0;
+  std::optional<Chunk> instructions;  // an expression statement's, for the dispatch loop
 };
 
 template <class T>

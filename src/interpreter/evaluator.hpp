@@ -39,6 +39,12 @@ namespace ostrel {
 
 class Frame;
 
+// A for loop's walk in the dispatch loop: its elements and the next one's position.
+struct Walk {
+  Sequence items;
+  uint64_t next = 0;
+};
+
 class Evaluator final : public Caller {
  public:
   Evaluator(OutputSink& output, const std::vector<Module>& modules);
@@ -73,6 +79,12 @@ class Evaluator final : public Caller {
   void assign(const code::Ref& ref, Value value);
   void unbind(const code::ScopeSlots& scope);
 
+  // dispatch.cpp: the instructions of function bodies and top-level expressions.
+  bool run(const code::Chunk& chunk, Value& out);
+  bool call_registers(const code::Instruction& in, Value& out);
+  bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
+  bool undefined(const code::Ref& ref);
+
   // expressions.cpp: values, names, collections, operators, indexing, member access.
   bool evaluate_name(const code::Ref& ref, Value& out);
   bool evaluate_elements(const code::Elements& node, Value& out);
@@ -101,6 +113,7 @@ class Evaluator final : public Caller {
   // assignments.cpp
   bool evaluate_assign(const code::Assign& node, Value& out);
   bool evaluate_compound_assign(const code::CompoundAssign& node, Value& out);
+  bool finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out);
   bool assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out);
   bool assign_appended(const code::Assign& node, Value& out);
   template <class Change>
@@ -131,17 +144,19 @@ class Evaluator final : public Caller {
   OutputSink& output_;
   StackGuard stack_guard_;
   size_t call_depth_ = 0;
+  std::vector<Walk> walks_;  // the for loops the dispatch loop is in, innermost last
   std::string error_;
 };
 
-// A frame of slots on top of the value stack, all unbound at first, for as long as this lives.
+// A frame of slots on top of the value stack for as long as this lives.
 // Going, it releases the slots and makes the frame that ran before it the running one again,
 // on every way out (errors and running out of memory included).
 class Frame {
  public:
-  Frame(Evaluator& evaluator, uint32_t size)
+  // `variables` slots start unbound, the temporaries above them None.
+  Frame(Evaluator& evaluator, uint32_t variables, uint32_t size)
       : evaluator_(evaluator), start_(evaluator.stack_.top()), caller_base_(evaluator.base_) {
-    evaluator.stack_.push_unbound(size);
+    evaluator.stack_.push(variables, size - variables);
   }
   ~Frame() {
     if (counted_) --evaluator_.call_depth_;

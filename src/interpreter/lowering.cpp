@@ -271,7 +271,11 @@ std::optional<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   function_ = nullptr;
   if (out_of_stack_) return std::nullopt;
   for (auto& [ref, scope] : top.uses) resolve(top, *ref, scope);
-  out.frame_size = top.frame_size;
+  out.variables = out.frame_size = top.frame_size;
+  if (out.statement.kind == code::Stmt::Kind::Evaluate) {
+    out.instructions.emplace();
+    out.frame_size = compile_instructions(*out.statement.expr, out.frame_size, guard_, *out.instructions);
+  }
   return out;
 }
 
@@ -303,7 +307,8 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   function_ = inner.outer;
   if (out_of_stack_) return {};
   for (auto& [ref, scope] : inner.uses) resolve(inner, *ref, scope);
-  code->frame_size = inner.frame_size;
+  code->variables = inner.frame_size;
+  code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
   code::Closure closure;
   closure.captures.resize(inner.captured.size());
   for (size_t i = 0; i < inner.captured.size(); ++i) {

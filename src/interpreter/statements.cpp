@@ -40,9 +40,10 @@ Result<Value> Evaluator::run_statements(const ast::Stmt& program) {
   for (const ast::Stmt* statement : statements) {
     std::optional<code::TopLevel> lowered = lowering.lower(*statement);
     if (!lowered) return Error{kTooDeep};
-    Frame frame(*this, lowered->frame_size);
+    Frame frame(*this, lowered->variables, lowered->frame_size);
     frame.enter(false);
-    Flow flow = execute(lowered->statement, current);
+    Flow flow = lowered->instructions ? (run(*lowered->instructions, current) ? Flow::Normal : Flow::Error)
+                                      : execute(lowered->statement, current);
     if (flow == Flow::Error) return Error{error_};
     if (flow == Flow::Return) break;
   }

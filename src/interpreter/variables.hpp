@@ -5,6 +5,7 @@
 // variable is not bound (yet, or any more) holds the unbound mark, which never leaves a slot.
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -47,13 +48,20 @@ class ValueStack {
  public:
   size_t top() const { return top_; }
   Value& operator[](size_t at) { return slots_[at]; }
-  void push_unbound(size_t count) {
+  // `unbound_count` unbound slots, then `none_count` slots holding None.
+  void push(size_t unbound_count, size_t none_count) {
+    size_t count = unbound_count + none_count;
     if (top_ + count > capacity_) grow(top_ + count);
-    for (size_t i = 0; i < count; ++i) slots_[top_ + i] = unbound();
+    // The slots hold None, which owns nothing: they can be overwritten as they are.
+    for (size_t i = 0; i < unbound_count; ++i) new (&slots_[top_ + i]) Value(unbound());
     top_ += count;
   }
   void pop_to(size_t top) {
-    while (top_ > top) slots_[--top_] = Value();
+    while (top_ > top) {
+      Value& slot = slots_[--top_];
+      slot.~Value();
+      new (&slot) Value();
+    }
   }
 
  private:

@@ -1,0 +1,260 @@
+// From the lowered tree to instructions. Each expression leaves its value in the register it
+// is given; temporaries are taken above it and given back when the expression is done, so the
+// arguments of a call land in consecutive registers. A variable is read in place (its own slot
+// as the operand) only where nothing evaluated after the read could assign it; otherwise it is
+// loaded into a temporary first, as the tree walk reads it at that moment.
+#include <algorithm>
+
+#include "interpreter/code.hpp"
+#include "interpreter/instructions.hpp"
+
+namespace ostrel::code {
+namespace {
+
+using Op = code::Op;
+using BinaryOperator = ast::BinaryOperator;
+
+bool is_comparison(BinaryOperator op) {
+  return op == BinaryOperator::Lt || op == BinaryOperator::Lte || op == BinaryOperator::Gt ||
+         op == BinaryOperator::Gte || op == BinaryOperator::Eq || op == BinaryOperator::Neq;
+}
+
+// Constants and names: evaluating them assigns nothing.
+bool reads_only(const Expr& e) { return e.kind == ExprKind::Constant || e.kind == ExprKind::Name; }
+
+// The Ref of a name held by one slot of the running frame.
+const Ref* local_name(const Expr& e) {
+  if (e.kind != ExprKind::Name) return nullptr;
+  const Ref& ref = as<Name>(e).ref;
+  return ref.slots.size() == 1 && !ref.slots[0].global ? &ref : nullptr;
+}
+
+class InstructionCompiler {
+ public:
+  InstructionCompiler(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk)
+      : next_(first_temporary), high_(first_temporary), guard_(guard), chunk_(chunk) {}
+
+  uint32_t temporaries_end() const { return high_; }
+
+  void expression(const Expr& e, uint32_t result) {
+    // Too deep to compile here: the tree walk takes the rest, guarding its own stack.
+    if (guard_.exhausted()) return eval(e, result);
+    switch (e.kind) {
+      case ExprKind::Constant: return emit({Op::LoadConstant, {}, {}, result, 0, 0, &as<Constant>(e).value});
+      case ExprKind::Name: return emit({Op::Load, {}, {}, result, 0, 0, &as<Name>(e).ref});
+      case ExprKind::Binary: return binary(as<Binary>(e), result);
+      case ExprKind::Unary: return unary(as<Unary>(e), result);
+      case ExprKind::Call: return call(as<Call>(e), result);
+      case ExprKind::If: return conditional(as<If>(e), result);
+      case ExprKind::While: return loop(as<While>(e), result);
+      case ExprKind::For: return walk(as<For>(e), result);
+      case ExprKind::Block: return block(as<Block>(e), result);
+      case ExprKind::Assign: return assignment(as<Assign>(e), result);
+      case ExprKind::CompoundAssign: return compound(as<CompoundAssign>(e), result);
+      default: return eval(e, result);
+    }
+  }
+
+  void end(uint32_t result) { emit({Op::End, {}, {}, result}); }
+
+ private:
+  void emit(Instruction instruction) { chunk_.code.push_back(instruction); }
+  size_t here() const { return chunk_.code.size(); }
+  void jump_here(size_t from) { chunk_.code[from].a = static_cast<uint32_t>(here()); }
+  void eval(const Expr& e, uint32_t result) { emit({Op::Eval, {}, {}, result, 0, 0, &e}); }
+
+  uint32_t temporary() {
+    uint32_t r = next_++;
+    high_ = std::max(high_, next_);
+    return r;
+  }
+
+  // The register holding an operand's value, with the Ref of a variable read in place.
+  uint32_t operand(const Expr& e, bool in_place, const Ref*& ref) {
+    ref = in_place ? local_name(e) : nullptr;
+    if (ref) return ref->slots[0].index;
+    uint32_t r = temporary();
+    expression(e, r);
+    return r;
+  }
+
+  // Both operands of an operator, left first; the left one is read in place only when the right
+  // one cannot assign it. A constant on the right is read where it is: the instruction becomes
+  // its `with_constant` form.
+  void operands(const Expr& left, const Expr& right, Instruction& instruction, Op with_constant) {
+    const Ref* left_ref;
+    const Ref* right_ref = nullptr;
+    instruction.b = operand(left, reads_only(right), left_ref);
+    instruction.p = left_ref;
+    if (right.kind == ExprKind::Constant) {
+      instruction.op = with_constant;
+      instruction.q = &as<Constant>(right).value;
+      return;
+    }
+    instruction.c = operand(right, true, right_ref);
+    instruction.q = right_ref;
+  }
+
+  void binary(const Binary& node, uint32_t result) {
+    uint32_t mark = next_;
+    Instruction instruction{Op::Binary, node.op, {}, result};
+    operands(*node.left, *node.right, instruction, Op::BinaryConstant);
+    emit(instruction);
+    next_ = mark;
+  }
+
+  void unary(const Unary& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t operand = temporary();
+    expression(*node.operand, operand);
+    emit({Op::Unary, {}, node.op, result, operand});
+    next_ = mark;
+  }
+
+  void call(const Call& node, uint32_t result) {
+    if (node.walked_range) return eval(node, result);
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    expression(*node.callee, callee);
+    for (const ExprPtr& argument : node.arguments) expression(*argument, temporary());
+    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(node.arguments.size())});
+    next_ = mark;
+  }
+
+  // Jumps past what follows when the condition is false; returns where to patch the target.
+  size_t jump_unless(const Expr& condition) {
+    uint32_t mark = next_;
+    if (condition.kind == ExprKind::Binary && is_comparison(as<Binary>(condition).op)) {
+      const auto& comparison = as<Binary>(condition);
+      Instruction instruction{Op::CompareJump, comparison.op};
+      operands(*comparison.left, *comparison.right, instruction, Op::CompareConstantJump);
+      emit(instruction);
+    } else {
+      uint32_t test = temporary();
+      expression(condition, test);
+      emit({Op::JumpIfFalse, {}, {}, 0, test});
+    }
+    next_ = mark;
+    return here() - 1;
+  }
+
+  void conditional(const If& node, uint32_t result) {
+    std::vector<size_t> to_end;
+    for (const auto& [condition, body] : node.branches) {
+      size_t skip = jump_unless(*condition);
+      expression(*body, result);
+      to_end.push_back(here());
+      emit({Op::Jump});
+      jump_here(skip);
+    }
+    if (node.otherwise) expression(*node.otherwise, result);
+    else emit({Op::LoadNone, {}, {}, result});
+    for (size_t from : to_end) jump_here(from);
+  }
+
+  void loop(const While& node, uint32_t result) {
+    emit({Op::LoadNone, {}, {}, result});
+    uint32_t top = static_cast<uint32_t>(here());
+    size_t exit = jump_unless(*node.condition);
+    expression(*node.body, result);
+    emit({Op::Jump, {}, {}, top});
+    jump_here(exit);
+  }
+
+  void walk(const For& node, uint32_t result) {
+    emit({Op::LoadNone, {}, {}, result});
+    emit({Op::ForStart, {}, {}, 0, 0, 0, &node});
+    uint32_t top = static_cast<uint32_t>(here());
+    emit({Op::ForNext, {}, {}, 0, node.variable});
+    expression(*node.body, result);
+    emit({Op::Jump, {}, {}, top});
+    jump_here(top);
+    emit({Op::ForEnd});
+    emit({Op::Unbind, {}, {}, 0, 0, 0, &node.scope});
+  }
+
+  // A `return` ends the block with its value: a jump to the block's end.
+  void block(const Block& node, uint32_t result) {
+    for (const Stmt& statement : node.statements)
+      if (statement.kind == Stmt::Kind::Sequence) return eval(node, result);
+    std::vector<size_t> returns;
+    emit({Op::LoadNone, {}, {}, result});
+    for (const Stmt& statement : node.statements) {
+      uint32_t mark = next_;
+      switch (statement.kind) {
+        case Stmt::Kind::Evaluate: expression(*statement.expr, result); break;
+        case Stmt::Kind::Declare: {
+          uint32_t value = temporary();
+          expression(*statement.expr, value);
+          emit({Op::Store, {}, {}, value, 0, 0, &statement.slot});
+          emit({Op::LoadNone, {}, {}, result});
+          break;
+        }
+        case Stmt::Kind::Function: {
+          uint32_t value = temporary();
+          emit({Op::MakeFunction, {}, {}, value, 0, 0, &statement.function});
+          emit({Op::Store, {}, {}, value, 0, 0, &statement.slot});
+          emit({Op::LoadNone, {}, {}, result});
+          break;
+        }
+        case Stmt::Kind::Return:
+          if (statement.expr) expression(*statement.expr, result);
+          else emit({Op::LoadNone, {}, {}, result});
+          returns.push_back(here());
+          emit({Op::Jump});
+          break;
+        case Stmt::Kind::Nothing: emit({Op::LoadNone, {}, {}, result}); break;
+        case Stmt::Kind::Sequence: break;
+      }
+      next_ = mark;
+    }
+    for (size_t from : returns) jump_here(from);
+    emit({Op::Unbind, {}, {}, 0, 0, 0, &node.scope});
+  }
+
+  void assignment(const Assign& node, uint32_t result) {
+    if (!node.target || node.in_place == InPlace::Append) return eval(node, result);
+    uint32_t mark = next_;
+    if (node.in_place == InPlace::Add) {
+      // `x = x + e`: x is loaded first, as the operator's left operand is.
+      const auto& sum = as<Binary>(*node.value);
+      uint32_t current = temporary();
+      expression(*sum.left, current);
+      uint32_t addend = temporary();
+      expression(*sum.right, addend);
+      emit({Op::AssignSum, {}, {}, current, addend, result, &*node.target});
+    } else {
+      uint32_t value = temporary();
+      expression(*node.value, value);
+      emit({Op::Assign, {}, {}, value, result, 0, &*node.target});
+    }
+    next_ = mark;
+  }
+
+  void compound(const CompoundAssign& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t current = temporary();
+    expression(*node.current, current);
+    uint32_t operand = temporary();
+    expression(*node.value, operand);
+    emit({Op::Compound, {}, {}, current, operand, result, &node});
+    next_ = mark;
+  }
+
+  uint32_t next_;
+  uint32_t high_;
+  const StackGuard& guard_;
+  Chunk& chunk_;
+};
+
+}  // namespace
+
+uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
+                              Chunk& chunk) {
+  InstructionCompiler compiler(first_temporary + 1, guard, chunk);
+  compiler.expression(expression, first_temporary);
+  compiler.end(first_temporary);
+  return compiler.temporaries_end();
+}
+
+}  // namespace ostrel::code

@@ -1,0 +1,216 @@
+// The dispatch loop: runs a chunk of instructions (instructions.hpp) in the running frame,
+// jumping from one instruction's code to the next through a table of labels (computed goto).
+// Anything that may call (calls, tree walks, walks over iterables) can move the value stack, so
+// the register base is fetched again after it.
+#include <fmt/format.h>
+
+#include "interpreter/evaluator.hpp"
+#include "interpreter/function.hpp"
+#include "interpreter/limits.hpp"
+#include "interpreter/operators.hpp"
+#include "interpreter/truth.hpp"
+
+namespace ostrel {
+namespace {
+
+using code::Instruction;
+using code::Op;
+using K = Value::Kind;
+
+template <class T>
+const T& operand(const void* p) {
+  return *static_cast<const T*>(p);
+}
+
+// Puts the walks of for loops back as they were when a chunk started, on every way out.
+class WalksGuard {
+ public:
+  explicit WalksGuard(std::vector<Walk>& walks) : walks_(walks), size_(walks.size()) {}
+  ~WalksGuard() { walks_.resize(size_); }
+  WalksGuard(const WalksGuard&) = delete;
+  WalksGuard& operator=(const WalksGuard&) = delete;
+
+ private:
+  std::vector<Walk>& walks_;
+  size_t size_;
+};
+
+}  // namespace
+
+bool Evaluator::undefined(const code::Ref& ref) {
+  return fail(fmt::format("undefined variable: {}", symbols_.name(ref.name)));
+}
+
+// An operand read in place is a variable's own slot, which may be unbound.
+bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
+  if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
+  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump;
+  if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
+  return true;
+}
+
+bool Evaluator::run(const code::Chunk& chunk, Value& out) {
+  if (stack_guard_.exhausted()) return fail(kTooDeep);
+  WalksGuard walks(walks_);
+  static const void* const labels[] = {
+      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Call, &&Jump,
+      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound, &&MakeFunction, &&Unbind,
+      &&ForStart, &&ForNext, &&ForEnd, &&End,
+  };
+  const Instruction* const code = chunk.code.data();
+  const Instruction* ip = code;
+  const Instruction* in = ip;
+  Value* R = &stack_[base_];
+#define NEXT()                                      \
+  do {                                              \
+    in = ip++;                                      \
+    goto* labels[static_cast<int>(in->op)];         \
+  } while (false)
+#define REFETCH() (R = &stack_[base_])
+// An instruction whose code holds values of its own closes their block before NEXT(), so that
+// they are destroyed: a computed goto leaves a scope without running destructors.
+
+  NEXT();
+
+LoadNone:
+  R[in->a] = Value();
+  NEXT();
+LoadConstant:
+  R[in->a] = operand<Value>(in->p);
+  NEXT();
+Load: {
+  const Value* value = bound(operand<code::Ref>(in->p));
+  if (!value) return undefined(operand<code::Ref>(in->p));
+  R[in->a] = *value;
+  NEXT();
+}
+Move:
+  R[in->a] = R[in->b];
+  NEXT();
+Binary:
+BinaryConstant: {
+  Value& left = R[in->b];
+  const Value& right = in->op == Op::Binary ? R[in->c] : operand<Value>(in->q);
+  if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), R[in->a]))
+    NEXT();
+  if (!check_operands(*in, left, right)) return false;
+  // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
+  Result<Value> result = in->binary != ast::BinaryOperator::Add ? binary_operation(in->binary, left, right)
+                         : in->p                                ? add_into(left, right)
+                                                                : add_into(std::move(left), right);
+  if (!take(std::move(result), R[in->a])) return false;
+}
+  NEXT();
+Unary:
+  if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
+  NEXT();
+Call: {
+  Value result;
+  if (!call_registers(*in, result)) return false;
+  REFETCH();
+  R[in->a] = std::move(result);
+}
+  NEXT();
+Jump:
+  ip = code + in->a;
+  NEXT();
+JumpIfFalse:
+  if (!is_true(R[in->b])) ip = code + in->a;
+  NEXT();
+CompareJump:
+CompareConstantJump: {
+  Value& left = R[in->b];
+  const Value& right = in->op == Op::CompareJump ? R[in->c] : operand<Value>(in->q);
+  Value truth;
+  if (!left.is(K::Int) || !right.is(K::Int) ||
+      !integer_operation(in->binary, left.as_int(), right.as_int(), truth)) {
+    if (!check_operands(*in, left, right)) return false;
+    if (!take(binary_operation(in->binary, left, right), truth)) return false;
+  }
+  if (!is_true(truth)) ip = code + in->a;
+}
+  NEXT();
+Eval: {
+  Value result;
+  if (!evaluate(operand<code::Expr>(in->p), result)) return false;
+  REFETCH();
+  R[in->a] = std::move(result);
+}
+  NEXT();
+Store:
+  slot(operand<code::Slot>(in->p)) = std::move(R[in->a]);
+  NEXT();
+Assign:
+  assign(operand<code::Ref>(in->p), std::move(R[in->a]));
+  R[in->b] = Value();
+  NEXT();
+AssignSum: {
+  Value& current = R[in->a];
+  Value& addend = R[in->b];
+  if (current.is(K::Int) && addend.is(K::Int)) {  // counters: increments by a constant and the like
+    assign(operand<code::Ref>(in->p), Value::integer(wrapping_add(current.as_int(), addend.as_int())));
+  } else {
+    Value ignored;
+    if (!assign_sum(operand<code::Ref>(in->p), std::move(current), addend, ignored)) return false;
+  }
+  R[in->c] = Value();
+  NEXT();
+}
+Compound: {
+  Value ignored;
+  if (!finish_compound(operand<code::CompoundAssign>(in->p), std::move(R[in->a]), R[in->b], ignored)) return false;
+  R[in->c] = Value();
+}
+  NEXT();
+MakeFunction:
+  R[in->a] = function_value(operand<code::Closure>(in->p));
+  NEXT();
+Unbind:
+  unbind(operand<code::ScopeSlots>(in->p));
+  NEXT();
+ForStart: {
+  const auto& node = operand<code::For>(in->p);
+  Sequence items;
+  if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
+  if (!items.is_walkable()) return fail("for loop requires iterable (list)");
+  walks_.push_back({std::move(items), 0});
+  REFETCH();
+}
+  NEXT();
+ForNext: {
+  Walk& walk = walks_.back();
+  if (walk.next == walk.items.size()) ip = code + in->a;
+  else R[in->b] = walk.items.at(walk.next++);
+  NEXT();
+}
+ForEnd:
+  walks_.pop_back();
+  NEXT();
+End:
+  out = std::move(R[in->a]);
+  return true;
+#undef NEXT
+#undef REFETCH
+}
+
+// A call whose callee and arguments are in consecutive registers. The arguments of a user
+// function move straight into the callee's slots.
+bool Evaluator::call_registers(const Instruction& in, Value& out) {
+  size_t callee_at = base_ + in.b;
+  Value callee = std::move(stack_[callee_at]);
+  if (!callee.is(K::Function)) {
+    ValueList arguments;
+    arguments.reserve(in.c);
+    for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
+    return apply(callee, arguments, out);
+  }
+  const code::FunctionCode& code = *function_of(callee).code;
+  Frame frame(*this, code.variables, code.frame_size);
+  bind_self(callee, frame);
+  const std::vector<uint32_t>& params = code.param_slots;
+  for (size_t i = 0; i < params.size(); ++i)
+    frame[params[i]] = i < in.c ? std::move(stack_[callee_at + 1 + i]) : Value();
+  return run_body(callee, frame, out);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,64 @@
+#pragma once
+// The instruction set: the hot part of the lowered form (names, constants, operators, calls,
+// conditionals, loops, blocks, assignments) as a flat array of register instructions that one
+// dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
+// slot when an operand can be read in place, otherwise a temporary slot above the variables.
+// Every other expression (collections, indexing, matches, comprehensions, lambdas, ...) is one
+// Eval instruction that walks its lowered tree, so both ways of running share one meaning.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "ast/ast.hpp"
+#include "interpreter/stack_guard.hpp"
+
+namespace ostrel::code {
+
+struct Expr;
+
+enum class Op : uint8_t {
+  LoadNone,      // R[a] = None
+  LoadConstant,  // R[a] = *p (a Value)
+  Load,          // R[a] = the variable of Ref *p, or "undefined variable"
+  Move,          // R[a] = R[b]
+  Binary,        // R[a] = R[b] op R[c]; p and q: the Refs of operands read in place (or null)
+  BinaryConstant,  // R[a] = R[b] op *q (a constant Value); p as for Binary
+  Unary,         // R[a] = op R[b]
+  Call,          // R[a] = R[b](R[b+1], ..., R[b+c])
+  Jump,          // to a
+  JumpIfFalse,   // to a unless R[b] is true
+  CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary
+  CompareConstantJump,  // to a unless R[b] op *q; p as for Binary
+  Eval,          // R[a] = the tree walk of *p (an Expr)
+  Store,         // the slot *p (a Slot) = R[a]
+  Assign,        // the variable of Ref *p = R[a]; R[b] = None
+  AssignSum,     // the variable of Ref *p = R[a] + R[b], growing it in place; R[c] = None
+  Compound,      // the CompoundAssign *p with current value R[a] and operand R[b]; R[c] = None
+  MakeFunction,  // R[a] = a function value of Closure *p
+  Unbind,        // the ScopeSlots *p
+  ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
+  ForNext,       // R[b] = the next element, or to a when there is none
+  ForEnd,        // ends the innermost walk
+  End,           // the result is R[a]
+};
+
+struct Instruction {
+  Op op;
+  ast::BinaryOperator binary{};  // Binary, CompareJump
+  ast::UnaryOperator unary{};    // Unary
+  uint32_t a = 0, b = 0, c = 0;
+  const void* p = nullptr;
+  const void* q = nullptr;
+};
+
+struct Chunk {
+  std::vector<Instruction> code;
+};
+
+// Appends the instructions of an expression to `chunk`, ending with its value in register
+// `first_temporary`, the first slot above the frame's variables. Returns the end of the slots
+// its temporaries need. Where the stack runs low, the rest is left to the tree walk.
+uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
+                              Chunk& chunk);
+
+}  // namespace ostrel::code
