@@ -22,19 +22,6 @@ const T& operand(const void* p) {
   return *static_cast<const T*>(p);
 }
 
-// Puts the walks of for loops back as they were when a chunk started, on every way out.
-class WalksGuard {
- public:
-  explicit WalksGuard(std::vector<Walk>& walks) : walks_(walks), size_(walks.size()) {}
-  ~WalksGuard() { walks_.resize(size_); }
-  WalksGuard(const WalksGuard&) = delete;
-  WalksGuard& operator=(const WalksGuard&) = delete;
-
- private:
-  std::vector<Walk>& walks_;
-  size_t size_;
-};
-
 }  // namespace
 
 bool Evaluator::undefined(const code::Ref& ref) {
@@ -49,9 +36,17 @@ bool Evaluator::check_operands(const Instruction& in, const Value& left, const V
   return true;
 }
 
+// A failed chunk leaves no walks of its own behind for the loops of the chunks that ran it.
 bool Evaluator::run(const code::Chunk& chunk, Value& out) {
   if (stack_guard_.exhausted()) return fail(kTooDeep);
-  WalksGuard walks(walks_);
+  if (!chunk.walks) return dispatch(chunk, out);
+  size_t walks = walks_.size();
+  if (dispatch(chunk, out)) return true;
+  walks_.resize(walks);
+  return false;
+}
+
+bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound, &&MakeFunction, &&Unbind,

@@ -81,6 +81,7 @@ class Evaluator final : public Caller {
 
   // dispatch.cpp: the instructions of function bodies and top-level expressions.
   bool run(const code::Chunk& chunk, Value& out);
+  bool dispatch(const code::Chunk& chunk, Value& out);
   bool call_registers(const code::Instruction& in, Value& out);
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
   bool undefined(const code::Ref& ref);
