@@ -164,7 +164,6 @@ class InstructionCompiler {
   void walk(const For& node, uint32_t result) {
     emit({Op::LoadNone, {}, {}, result});
     emit({Op::ForStart, {}, {}, 0, 0, 0, &node});
-    chunk_.walks = true;
     uint32_t top = static_cast<uint32_t>(here());
     emit({Op::ForNext, {}, {}, 0, node.variable});
     expression(*node.body, result);

@@ -36,30 +36,49 @@ bool Evaluator::check_operands(const Instruction& in, const Value& left, const V
   return true;
 }
 
-// A failed chunk leaves no walks of its own behind for the loops of the chunks that ran it.
+// Calls between functions run inside one loop: a call saves where the caller was and jumps to
+// the callee's instructions, End jumps back. A failure (or running out of memory) unwinds the
+// calls this loop made, so that the loop that ran it finds its frame and walks as they were.
 bool Evaluator::run(const code::Chunk& chunk, Value& out) {
   if (stack_guard_.exhausted()) return fail(kTooDeep);
-  if (!chunk.walks) return dispatch(chunk, out);
+  size_t calls = calls_.size();
   size_t walks = walks_.size();
-  if (dispatch(chunk, out)) return true;
-  walks_.resize(walks);
+  try {
+    if (dispatch(chunk, out)) return true;
+  } catch (...) {
+    unwind(calls, walks);
+    throw;
+  }
+  unwind(calls, walks);
   return false;
+}
+
+void Evaluator::unwind(size_t calls, size_t walks) {
+  while (calls_.size() > calls) {
+    ActiveCall& call = calls_.back();
+    stack_.pop_to(call.frame);
+    base_ = call.base;
+    --call_depth_;
+    calls_.pop_back();
+  }
+  walks_.resize(walks);
 }
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Call, &&Jump,
-      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound, &&MakeFunction, &&Unbind,
-      &&ForStart, &&ForNext, &&ForEnd, &&End,
+      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&End,
   };
-  const Instruction* const code = chunk.code.data();
+  const size_t entry_calls = calls_.size();
+  const Instruction* code = chunk.code.data();
   const Instruction* ip = code;
   const Instruction* in = ip;
   Value* R = &stack_[base_];
-#define NEXT()                                      \
-  do {                                              \
-    in = ip++;                                      \
-    goto* labels[static_cast<int>(in->op)];         \
+#define NEXT()                              \
+  do {                                      \
+    in = ip++;                              \
+    goto* labels[static_cast<int>(in->op)]; \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
 
@@ -98,10 +117,37 @@ Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
   NEXT();
 Call: {
-  Value result;
-  if (!call_registers(*in, result)) return false;
+  Value& callee = R[in->b];
+  if (!callee.is(K::Function)) {
+    Value result;
+    if (!call_registers(*in, result)) return false;
+    REFETCH();
+    R[in->a] = std::move(result);
+    NEXT();
+  }
+  // The callee's frame: its own name, then the arguments moved out of the registers after the
+  // callee (extra ones stay behind and go with the caller's temporaries), then its captures.
+  const FunctionObject& function = function_of(callee);
+  const code::FunctionCode& callee_code = *function.code;
+  size_t frame = stack_.top();
+  stack_.push(callee_code.variables, callee_code.frame_size - callee_code.variables);
   REFETCH();
-  R[in->a] = std::move(result);
+  Value* F = &stack_[frame];
+  if (callee_code.self_slot) F[*callee_code.self_slot] = R[in->b];
+  const std::vector<uint32_t>& params = callee_code.param_slots;
+  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in->c ? std::move(R[in->b + 1 + i]) : Value();
+  if (call_depth_ >= kMaxCallDepth) {
+    stack_.pop_to(frame);
+    return fail(kTooDeep);
+  }
+  const std::vector<uint32_t>& captured = callee_code.capture_slots;
+  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
+  // The call keeps the function alive, whatever the body does to the name it was called by.
+  calls_.push_back({std::move(R[in->b]), code, ip, in->a, base_, frame});
+  ++call_depth_;
+  base_ = frame;
+  R = F;
+  code = ip = callee_code.instructions.code.data();
   NEXT();
 }
 Jump:
@@ -179,31 +225,37 @@ ForNext: {
 ForEnd:
   walks_.pop_back();
   NEXT();
-End:
-  out = std::move(R[in->a]);
-  return true;
+End: {
+  if (calls_.size() == entry_calls) {
+    out = std::move(R[in->a]);
+    return true;
+  }
+  ActiveCall& call = calls_.back();
+  Value result = std::move(R[in->a]);
+  stack_.pop_to(call.frame);
+  base_ = call.base;
+  code = call.code;
+  ip = call.resume;
+  uint32_t target = call.result;
+  --call_depth_;
+  calls_.pop_back();
+  REFETCH();
+  R[target] = std::move(result);
+  NEXT();
+}
 #undef NEXT
 #undef REFETCH
 }
 
-// A call whose callee and arguments are in consecutive registers. The arguments of a user
-// function move straight into the callee's slots.
+// A call of anything but a user function: builtins and library members, or the error for a
+// value that cannot be called.
 bool Evaluator::call_registers(const Instruction& in, Value& out) {
   size_t callee_at = base_ + in.b;
   Value callee = std::move(stack_[callee_at]);
-  if (!callee.is(K::Function)) {
-    ValueList arguments;
-    arguments.reserve(in.c);
-    for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
-    return apply(callee, arguments, out);
-  }
-  const code::FunctionCode& code = *function_of(callee).code;
-  Frame frame(*this, code.variables, code.frame_size);
-  bind_self(callee, frame);
-  const std::vector<uint32_t>& params = code.param_slots;
-  for (size_t i = 0; i < params.size(); ++i)
-    frame[params[i]] = i < in.c ? std::move(stack_[callee_at + 1 + i]) : Value();
-  return run_body(callee, frame, out);
+  ValueList arguments;
+  arguments.reserve(in.c);
+  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
+  return apply(callee, arguments, out);
 }
 
 }  // namespace ostrel

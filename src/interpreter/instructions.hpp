@@ -53,7 +53,6 @@ struct Instruction {
 
 struct Chunk {
   std::vector<Instruction> code;
-  bool walks = false;  // holds a for loop
 };
 
 // Appends the instructions of an expression to `chunk`, ending with its value in register
