@@ -8,6 +8,7 @@ packages=(
   libgtest-dev googletest
   pacman-package-manager libarchive-tools
   lua5.4 python3
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

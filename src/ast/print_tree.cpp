@@ -1,10 +1,12 @@
 #include "ast/print_tree.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "support/big_stack.hpp"
 #include "support/text_format.hpp"
 
 namespace ostrel {
@@ -31,21 +33,26 @@ Named<T> named(const char* name, const T& value) {
   return Named<T>{name, value};
 }
 
+// Room kept below the deepest node printed, for the sink's work.
+constexpr std::uintptr_t kStackReserve = std::uintptr_t{128} << 10;
+
 // Writes the print of each node starting on the current line; `depth` is the indentation level of
 // the line the node starts on, and its inner lines are indented one level more. Recursion goes one
-// level per tree level with small frames; the caller provides a stack deep enough for its trees.
+// level per tree level with small frames. The nesting of a tree is capped when it is parsed, but a
+// chain of operators folds into a tree as deep as the chain is long; the print stops where the
+// stack would run out.
 class Printer {
  public:
-  explicit Printer(const TextSink& sink) : sink_(sink) {}
+  explicit Printer(const TextSink& sink) : sink_(sink), stack_limit_(stack_low_end() + kStackReserve) {}
 
-  bool ok() const { return ok_; }
+  PrintEnd end() const { return too_deep_ ? PrintEnd::TooDeep : ok_ ? PrintEnd::Complete : PrintEnd::SinkFailed; }
 
   void print(const Stmt& statement, int depth) {
-    if (ok_) std::visit([&](const auto& node) { this->node(node, depth); }, statement.node);
+    if (enter()) std::visit([&](const auto& node) { this->node(node, depth); }, statement.node);
   }
 
   void print(const Expr& expression, int depth) {
-    if (ok_) std::visit([&](const auto& node) { this->node(node, depth); }, expression.node);
+    if (enter()) std::visit([&](const auto& node) { this->node(node, depth); }, expression.node);
   }
 
  private:
@@ -226,16 +233,24 @@ class Printer {
     if (ok_) ok_ = sink_(piece);
   }
 
+  // Whether to go on into one more node: not after a failure, nor once the stack is nearly full.
+  bool enter() {
+    if (ok_ && reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < stack_limit_) ok_ = !(too_deep_ = true);
+    return ok_;
+  }
+
   const TextSink& sink_;
+  std::uintptr_t stack_limit_;
   bool ok_ = true;
+  bool too_deep_ = false;
 };
 
 }  // namespace
 
-bool print_tree(const ast::Stmt& root, const TextSink& sink) {
+PrintEnd print_tree(const ast::Stmt& root, const TextSink& sink) {
   Printer printer(sink);
   printer.print(root, 0);
-  return printer.ok();
+  return printer.end();
 }
 
 std::string print_tree(const ast::Stmt& root) {

@@ -13,11 +13,20 @@ namespace ostrel {
 // print at once.
 using TextSink = std::function<bool(std::string_view piece)>;
 
-// The print grows with the square of the nesting depth (every level indents its lines), so deep
-// trees are best streamed. Returns false when the sink failed.
-bool print_tree(const ast::Stmt& root, const TextSink& sink);
+// What to tell when a print ends as TooDeep.
+inline constexpr const char* kTooDeepToPrint = "expression nested too deeply";
 
-// The whole print as one text.
+enum class PrintEnd {
+  Complete,
+  SinkFailed,
+  TooDeep,  // the tree is deeper than the stack left to the print can hold
+};
+
+// The print grows with the square of the nesting depth (every level indents its lines), so deep
+// trees are best streamed. Stops at once when the sink fails or the stack runs short.
+PrintEnd print_tree(const ast::Stmt& root, const TextSink& sink);
+
+// The whole print as one text (for trees known to fit the stack).
 std::string print_tree(const ast::Stmt& root);
 
 }  // namespace ostrel

@@ -17,11 +17,10 @@ namespace ostrel::grammar::engine {
 
 namespace pg = tao::pegtl;
 
-// Deeper nesting than this ends the parse with an error instead of exhausting the native stack.
-// Each open expression, prefix operator, pattern, type and type annotation counts one level. A level
-// takes at most about 45 KiB of stack (a block body, in the sanitizer build, parsing and building
-// together; about 16 KiB in the release build), so the cap stays far inside the 1 GiB stack that
-// parsing runs on.
+// Deeper nesting than the cap ends the parse with an error instead of exhausting the native stack.
+// Each open expression, prefix operator, pattern, type and type annotation counts one level. The
+// cap is this many levels, or fewer when the stack left to the parse cannot hold them (see
+// nesting_cap in match_program.cpp).
 inline constexpr int max_nesting = 10000;
 
 // ---- Rules that yield a match ----
@@ -128,7 +127,7 @@ std::uint32_t offset_of(const Input& in) {
 class NestingLevel {
  public:
   NestingLevel(MatchState& state, std::size_t position) : state_(state) {
-    if (++state_.nesting > max_nesting && !state_.too_deep_at) state_.too_deep_at = position;
+    if (++state_.nesting > state_.max_nesting && !state_.too_deep_at) state_.too_deep_at = position;
   }
   ~NestingLevel() { --state_.nesting; }
   NestingLevel(const NestingLevel&) = delete;

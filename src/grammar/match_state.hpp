@@ -164,7 +164,7 @@ class MatchArena {
 };
 
 struct MatchState {
-  explicit MatchState(std::size_t source_size) : memo(source_size) {}
+  MatchState(std::size_t source_size, int max_nesting) : memo(source_size), max_nesting(max_nesting) {}
 
   MatchArena arena;
   IndentationStack indentation;
@@ -172,6 +172,7 @@ struct MatchState {
   ExpressionMemo memo;
   int atomic_depth = 0;  // inside an atomic rule nothing yields a match or records a failure
   int nesting = 0;       // open matches of the rules through which the grammar recurses
+  int max_nesting;       // more open matches than this end the parse
   std::optional<std::size_t> too_deep_at;  // where the nesting cap was hit, ending the parse
 };
 

@@ -81,6 +81,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
     goto* labels[static_cast<int>(in->op)]; \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
+// An instruction whose code holds values of its own closes their block before NEXT(), so that
+// they are destroyed: a computed goto leaves a scope without running destructors.
 
   NEXT();
 
@@ -104,52 +106,28 @@ BinaryConstant: {
   Value& left = R[in->b];
   const Value& right = in->op == Op::Binary ? R[in->c] : operand<Value>(in->q);
   if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), R[in->a]))
-    NEXT();
+    NEXT();  // nothing of this block's own is alive yet
   if (!check_operands(*in, left, right)) return false;
   // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
   Result<Value> result = in->binary != ast::BinaryOperator::Add ? binary_operation(in->binary, left, right)
                          : in->p                                ? add_into(left, right)
                                                                 : add_into(std::move(left), right);
   if (!take(std::move(result), R[in->a])) return false;
-  NEXT();
 }
+  NEXT();
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
   NEXT();
-Call: {
-  Value& callee = R[in->b];
-  if (!callee.is(K::Function)) {
+Call:
+  if (!R[in->b].is(K::Function)) {
     Value result;
     if (!call_registers(*in, result)) return false;
     REFETCH();
     R[in->a] = std::move(result);
-    NEXT();
+  } else {
+    if (!enter_call(*in, code, ip, R)) return false;
   }
-  // The callee's frame: its own name, then the arguments moved out of the registers after the
-  // callee (extra ones stay behind and go with the caller's temporaries), then its captures.
-  const FunctionObject& function = function_of(callee);
-  const code::FunctionCode& callee_code = *function.code;
-  size_t frame = stack_.top();
-  stack_.push(callee_code.variables, callee_code.frame_size - callee_code.variables);
-  REFETCH();
-  Value* F = &stack_[frame];
-  if (callee_code.self_slot) F[*callee_code.self_slot] = R[in->b];
-  const std::vector<uint32_t>& params = callee_code.param_slots;
-  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in->c ? std::move(R[in->b + 1 + i]) : Value();
-  if (call_depth_ >= kMaxCallDepth) {
-    stack_.pop_to(frame);
-    return fail(kTooDeep);
-  }
-  const std::vector<uint32_t>& captured = callee_code.capture_slots;
-  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
-  // The call keeps the function alive, whatever the body does to the name it was called by.
-  calls_.push_back({std::move(R[in->b]), code, ip, in->a, base_, frame});
-  ++call_depth_;
-  base_ = frame;
-  R = F;
-  code = ip = callee_code.instructions.code.data();
   NEXT();
-}
 Jump:
   ip = code + in->a;
   NEXT();
@@ -167,15 +145,15 @@ CompareConstantJump: {
     if (!take(binary_operation(in->binary, left, right), truth)) return false;
   }
   if (!is_true(truth)) ip = code + in->a;
-  NEXT();
 }
+  NEXT();
 Eval: {
   Value result;
   if (!evaluate(operand<code::Expr>(in->p), result)) return false;
   REFETCH();
   R[in->a] = std::move(result);
-  NEXT();
 }
+  NEXT();
 Store:
   slot(operand<code::Slot>(in->p)) = std::move(R[in->a]);
   NEXT();
@@ -199,8 +177,8 @@ Compound: {
   Value ignored;
   if (!finish_compound(operand<code::CompoundAssign>(in->p), std::move(R[in->a]), R[in->b], ignored)) return false;
   R[in->c] = Value();
-  NEXT();
 }
+  NEXT();
 MakeFunction:
   R[in->a] = function_value(operand<code::Closure>(in->p));
   NEXT();
@@ -214,8 +192,8 @@ ForStart: {
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
   walks_.push_back({std::move(items), 0});
   REFETCH();
-  NEXT();
 }
+  NEXT();
 ForNext: {
   Walk& walk = walks_.back();
   if (walk.next == walk.items.size()) ip = code + in->a;
@@ -225,24 +203,13 @@ ForNext: {
 ForEnd:
   walks_.pop_back();
   NEXT();
-End: {
+End:
   if (calls_.size() == entry_calls) {
     out = std::move(R[in->a]);
     return true;
   }
-  ActiveCall& call = calls_.back();
-  Value result = std::move(R[in->a]);
-  stack_.pop_to(call.frame);
-  base_ = call.base;
-  code = call.code;
-  ip = call.resume;
-  uint32_t target = call.result;
-  --call_depth_;
-  calls_.pop_back();
-  REFETCH();
-  R[target] = std::move(result);
+  leave_call(R[in->a], code, ip, R);
   NEXT();
-}
 #undef NEXT
 #undef REFETCH
 }
@@ -256,6 +223,49 @@ bool Evaluator::call_registers(const Instruction& in, Value& out) {
   arguments.reserve(in.c);
   for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
   return apply(callee, arguments, out);
+}
+
+// A call of a user function from the dispatch loop: the callee's frame is its own name, then the
+// arguments moved out of the registers after the callee (extra ones stay behind with the
+// caller's temporaries), then its captures; the loop goes on in the callee's instructions.
+bool Evaluator::enter_call(const Instruction& in, const Instruction*& code, const Instruction*& ip, Value*& R) {
+  const FunctionObject& function = function_of(R[in.b]);
+  const code::FunctionCode& callee = *function.code;
+  size_t frame = stack_.top();
+  stack_.push(callee.variables, callee.frame_size - callee.variables);
+  R = &stack_[base_];
+  Value* F = &stack_[frame];
+  if (callee.self_slot) F[*callee.self_slot] = R[in.b];
+  const std::vector<uint32_t>& params = callee.param_slots;
+  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(R[in.b + 1 + i]) : Value();
+  if (call_depth_ >= kMaxCallDepth) {
+    stack_.pop_to(frame);
+    return fail(kTooDeep);
+  }
+  const std::vector<uint32_t>& captured = callee.capture_slots;
+  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
+  // The call keeps the function alive, whatever the body does to the name it was called by.
+  calls_.push_back({std::move(R[in.b]), code, ip, in.a, base_, frame});
+  ++call_depth_;
+  base_ = frame;
+  R = F;
+  code = ip = callee.instructions.code.data();
+  return true;
+}
+
+// The end of a call made by the dispatch loop: the result goes into the caller's register.
+void Evaluator::leave_call(Value& result_register, const Instruction*& code, const Instruction*& ip, Value*& R) {
+  ActiveCall& call = calls_.back();
+  Value result = std::move(result_register);
+  stack_.pop_to(call.frame);
+  base_ = call.base;
+  code = call.code;
+  ip = call.resume;
+  uint32_t target = call.result;
+  --call_depth_;
+  calls_.pop_back();
+  R = &stack_[base_];
+  R[target] = std::move(result);
 }
 
 }  // namespace ostrel

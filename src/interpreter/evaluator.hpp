@@ -94,6 +94,10 @@ class Evaluator final : public Caller {
   bool run(const code::Chunk& chunk, Value& out);
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);
+  bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
+                  Value*& registers);
+  void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
+                  Value*& registers);
   bool call_registers(const code::Instruction& in, Value& out);
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
   bool undefined(const code::Ref& ref);

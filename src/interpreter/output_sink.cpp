@@ -1,6 +1,7 @@
 #include "interpreter/output_sink.hpp"
 
 #include <cstdio>
+#include <utility>
 
 namespace ostrel {
 
@@ -10,7 +11,9 @@ void StdoutSink::write_line(std::string_view text) {
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
-  record(text);
+  count_line();
 }
+
+std::vector<std::string> CaptureSink::take_lines() { return std::exchange(lines_, {}); }
 
 }  // namespace ostrel

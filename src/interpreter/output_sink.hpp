@@ -12,27 +12,37 @@ class OutputSink {
  public:
   virtual ~OutputSink() = default;
   virtual void write_line(std::string_view text) = 0;
-  const std::vector<std::string>& lines() const { return lines_; }
-  size_t line_count() const { return lines_.size(); }
-  bool is_empty() const { return lines_.empty(); }
+  // Lines written since the sink was made.
+  size_t line_count() const { return count_; }
+  bool is_empty() const { return count_ == 0; }
 
  protected:
-  void record(std::string_view text) { lines_.emplace_back(text); }
+  void count_line() { ++count_; }
 
  private:
-  std::vector<std::string> lines_;
+  size_t count_ = 0;
 };
 
-// Writes each line to standard output at once, flushed, and keeps it.
+// Writes each line to standard output at once, flushed. Nothing reads the lines back, so only
+// their number is kept: a program may print far more than memory holds.
 class StdoutSink final : public OutputSink {
  public:
   void write_line(std::string_view text) override;
 };
 
-// Only keeps the lines; the interactive loop prints them after each input.
+// Keeps the lines until they are taken; the interactive loop prints them after each input.
 class CaptureSink final : public OutputSink {
  public:
-  void write_line(std::string_view text) override { record(text); }
+  void write_line(std::string_view text) override {
+    lines_.emplace_back(text);
+    count_line();
+  }
+  // The lines written since they were last taken, oldest first.
+  const std::vector<std::string>& lines() const { return lines_; }
+  std::vector<std::string> take_lines();
+
+ private:
+  std::vector<std::string> lines_;
 };
 
 }  // namespace ostrel

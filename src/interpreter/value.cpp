@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_set>
 
 #include "interpreter/builtins.hpp"
 #include "interpreter/key_index.hpp"
@@ -263,20 +264,46 @@ bool scalar_equals(const Value& a, const Value& b) {
 
 }  // namespace
 
-// Lists compare element by element; iterative for the same reason as display.
+namespace {
+
+// Two list payloads met side by side during one comparison.
+using ListPair = std::pair<const ValueList*, const ValueList*>;
+
+struct ListPairHash {
+  size_t operator()(const ListPair& pair) const {
+    size_t left = std::hash<const void*>()(pair.first);
+    return left ^ (std::hash<const void*>()(pair.second) + 0x9e3779b97f4a7c15ULL + (left << 6) + (left >> 2));
+  }
+};
+
+// A payload held by one value only can be met again only through a shared container around it,
+// whose pair is remembered already; so only pairs with a shared side are worth remembering.
+bool worth_remembering(const Value& a, const Value& b) { return a.payload()->refs > 1 || b.payload()->refs > 1; }
+
+}  // namespace
+
+// Lists compare element by element; iterative for the same reason as display. A list that holds
+// one list several times over, at several levels, has exponentially many paths to its elements,
+// so pairs of payloads found equal are remembered for the rest of the comparison and not compared
+// again. Any difference ends the comparison, so every pair whose elements were all compared is
+// equal; two copies of one payload are not taken as equal unseen, since a list holding NaN is
+// not equal to itself.
 bool Value::equals(const Value& other) const {
   struct Frame {
     const ValueList* left;
     const ValueList* right;
     size_t index;
+    bool remember;
   };
   auto both_lists = [](const Value& a, const Value& b) { return a.is(Kind::List) && b.is(Kind::List); };
   if (!both_lists(*this, other)) return scalar_equals(*this, other);
-  std::vector<Frame> stack{{&as_list(), &other.as_list(), 0}};
   if (as_list().size() != other.as_list().size()) return false;
+  std::vector<Frame> stack{{&as_list(), &other.as_list(), 0, false}};
+  std::unordered_set<ListPair, ListPairHash> equal_pairs;
   while (!stack.empty()) {
     Frame& top = stack.back();
     if (top.index == top.left->size()) {
+      if (top.remember) equal_pairs.insert({top.left, top.right});
       stack.pop_back();
       continue;
     }
@@ -285,7 +312,9 @@ bool Value::equals(const Value& other) const {
     ++top.index;
     if (both_lists(a, b)) {
       if (a.as_list().size() != b.as_list().size()) return false;
-      stack.push_back({&a.as_list(), &b.as_list(), 0});
+      bool remember = worth_remembering(a, b);
+      if (remember && equal_pairs.count({&a.as_list(), &b.as_list()})) continue;
+      stack.push_back({&a.as_list(), &b.as_list(), 0, remember});
     } else if (!scalar_equals(a, b)) {
       return false;
     }

@@ -1,13 +1,12 @@
 #include "main/commands.hpp"
 
-#include <fmt/format.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <optional>
 
 #include "ast/print_tree.hpp"
 #include "grammar/match_program.hpp"
+#include "main/error_output.hpp"
 #include "main/run_source.hpp"
 #include "parser/parse_program.hpp"
 #include "support/io.hpp"
@@ -21,7 +20,7 @@ namespace {
 std::optional<std::string> read_script(const std::string& path) {
   auto text = read_text_file(path, grammar::max_source_bytes);
   if (!text) {
-    fmt::print(stderr, "Error reading file '{}': {}\n", path, text.error());
+    print_error("Error reading file '" + path + "': ", text.error());
     return std::nullopt;
   }
   return std::move(text).value();
@@ -39,14 +38,19 @@ int parse_file(const std::string& path) {
   if (!text) return 1;
   auto tree = parse_program(*text);
   if (!tree) {
-    fmt::print(stderr, "Parse error: {}\n", tree.error());
+    print_error("Parse error: ", tree.error());
     return 1;
   }
   auto write = [](std::string_view piece) { return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size(); };
   // A print that cannot be written (a full disk, a closed pipe) stops at once and fails.
-  bool written = print_tree(*tree.value(), write) && write("\n") && std::fflush(stdout) == 0;
+  PrintEnd end = print_tree(*tree.value(), write);
+  if (end == PrintEnd::TooDeep) {
+    print_error("Parse error: ", kTooDeepToPrint);
+    return 1;
+  }
+  bool written = end == PrintEnd::Complete && write("\n") && std::fflush(stdout) == 0;
   if (!written) {
-    fmt::print(stderr, "Error writing output: {}\n", os_error_text(errno));
+    print_error("Error writing output: ", os_error_text(errno));
     return 1;
   }
   return 0;

@@ -1,10 +1,9 @@
 #include "main/run_source.hpp"
 
-#include <fmt/format.h>
-
 #include <cstdio>
 
 #include "interpreter/interpreter.hpp"
+#include "main/error_output.hpp"
 #include "parser/parse_program.hpp"
 #include "stdlib/library.hpp"
 
@@ -12,7 +11,7 @@ namespace ostrel {
 namespace {
 
 int runtime_error(const std::string& message) {
-  fmt::print(stderr, "Runtime error: {}\n", message);
+  print_error("Runtime error: ", message);
   return 1;
 }
 
@@ -21,7 +20,7 @@ int runtime_error(const std::string& message) {
 int run_source(std::string_view source) {
   Result<ast::StmtPtr> program = parse_program(source);
   if (!program) {
-    fmt::print(stderr, "Parse error: {}\n", program.error());
+    print_error("Parse error: ", program.error());
     return 1;
   }
   Interpreter interpreter(std::make_unique<StdoutSink>(), stdlib::modules());

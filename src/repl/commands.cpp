@@ -14,10 +14,6 @@ namespace {
 
 constexpr std::string_view kShowTreePrefix = ":ast ";
 
-std::unique_ptr<Interpreter> fresh_interpreter() {
-  return std::make_unique<Interpreter>(std::make_unique<CaptureSink>(), stdlib::modules());
-}
-
 void write_line(std::string_view prefix, std::string_view text) {
   std::string line(prefix);
   line += text;
@@ -63,7 +59,13 @@ const std::string_view kHelpText =
     "Multiline input: lines ending with ':', '(', '[', '{', or '\\'\n"
     "  are automatically continued on the next line.\n";
 
-ReplSession::ReplSession() : interpreter_(fresh_interpreter()) {}
+ReplSession::ReplSession() { start_afresh(); }
+
+void ReplSession::start_afresh() {
+  auto sink = std::make_unique<CaptureSink>();
+  output_ = sink.get();
+  interpreter_ = std::make_unique<Interpreter>(std::move(sink), stdlib::modules());
+}
 
 void ReplSession::execute_and_print(std::string_view source) {
   auto program = parse_program(source);
@@ -72,12 +74,10 @@ void ReplSession::execute_and_print(std::string_view source) {
     flush_stdout();
     return;
   }
-  OutputSink& output = interpreter_->output();
-  size_t first_new_line = output.line_count();
   auto result = interpreter_->run_program(*program.value());
-  // Lines printed by the input appear only now, after it has finished running.
-  const std::vector<std::string>& lines = output.lines();
-  for (size_t i = first_new_line; i < lines.size(); ++i) write_line("", lines[i]);
+  // Lines printed by the input appear only now, after it has finished running; once shown they
+  // are dropped.
+  for (const std::string& line : output_->take_lines()) write_line("", line);
   if (!result) {
     write_line("Runtime error: ", result.error());
   } else if (!result.value().is_none()) {
@@ -92,11 +92,12 @@ void ReplSession::show_tree(std::string_view source) {
   auto program = parse_program(source);
   if (program) {
     // Streamed: the print of a long operator chain can be larger than memory.
-    print_tree(*program.value(), [](std::string_view piece) {
+    PrintEnd end = print_tree(*program.value(), [](std::string_view piece) {
       write_stdout(piece);
       return true;
     });
     write_stdout("\n");
+    if (end == PrintEnd::TooDeep) write_line("Parse error: ", kTooDeepToPrint);
   } else {
     write_line("Parse error: ", program.error());
   }
@@ -114,7 +115,7 @@ void ReplSession::list_variables() {
 }
 
 void ReplSession::reset() {
-  interpreter_ = fresh_interpreter();
+  start_afresh();
   write_stdout("Environment reset.\n");
 }
 

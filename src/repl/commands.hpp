@@ -42,7 +42,11 @@ class ReplSession {
   void reset();
 
  private:
+  // A new interpreter with an empty sink of its own.
+  void start_afresh();
+
   std::unique_ptr<Interpreter> interpreter_;
+  CaptureSink* output_ = nullptr;  // owned by the interpreter
 };
 
 }  // namespace ostrel

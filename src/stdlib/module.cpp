@@ -47,6 +47,7 @@ MemberFunction command_member(Operand operand, std::string program, std::vector<
       if (auto refusal = arguments.refuse_any()) return std::move(*refusal);
     } else {
       OSTREL_TRY(text, take_operand(operand, arguments));
+      if (operand == Operand::Unit && !text.empty() && text.front() == '-') command_arguments.push_back("--");
       command_arguments.push_back(std::move(text));
     }
     return run_command(program, command_arguments, output);

@@ -32,8 +32,8 @@ class Arguments {
   // A copy of the text of argument `number` (from 1), or "missing argument" or "must be a
   // string" when it is absent or not a String.
   Result<std::string> text(size_t number) const;
-  // Like `text`, but refuses a leading '-': a package name never has one, and the program
-  // would take it for an option ("-u" would upgrade the whole system).
+  // Like `text`, but refuses a leading '-': a package name or search query never has one, and
+  // the program would take it for an option ("-u" would upgrade the whole system).
   Result<std::string> package_name(size_t number) const;
   // An error when the call was given any argument at all.
   std::optional<Error> refuse_any() const;
@@ -62,8 +62,10 @@ Module fs_module();
 Module env_module();
 Module system_module();
 
-// What a member takes from the script: nothing, any text (a query, a unit), or a package name.
-enum class Operand { None, Text, PackageName };
+// What a member takes from the script: nothing; any text (a shell line); a unit, which may
+// begin with "-" ("-.mount") and then follows "--" so that it cannot be read as an option; or a
+// package name or search query, where a leading "-" is refused.
+enum class Operand { None, Text, Unit, PackageName };
 
 MemberFunction command_member(Operand operand, std::string program, std::vector<std::string> fixed_arguments);
 

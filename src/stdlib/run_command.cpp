@@ -113,17 +113,59 @@ std::optional<std::string> next_output_line(LineReader& reader) {
   return line;
 }
 
+// Lines of one stream kept as the text they make joined with "\n": one string, rather than one
+// per line on top of it. Lines never hold "\n", so the count tells an empty line from none.
+struct JoinedLines {
+  std::string text;
+  size_t count = 0;
+
+  void add(std::string_view line) {
+    if (count++ > 0) text += '\n';
+    text += line;
+  }
+  // Calls `visit` with each line in order.
+  template <class Visit>
+  void for_each(Visit visit) const {
+    size_t start = 0;
+    for (size_t i = 0; i < count; ++i) {
+      size_t end = i + 1 < count ? text.find('\n', start) : text.size();
+      visit(std::string_view(text).substr(start, end - start));
+      start = end + 1;
+    }
+  }
+};
+
 // Runs on the error reader thread: it owns the pipe end and touches nothing else.
-Lines read_all_lines(UniqueFd fd) noexcept {
-  Lines lines;
+JoinedLines read_all_lines(UniqueFd fd) noexcept {
+  JoinedLines lines;
   try {
     LineReader reader(fd.get());
-    while (std::optional<std::string> line = next_output_line(reader)) lines.push_back(std::move(*line));
+    while (std::optional<std::string> line = next_output_line(reader)) lines.add(*line);
   } catch (...) {
-    lines.clear();  // a reader that failed counts as having read nothing
+    lines = JoinedLines();  // a reader that failed counts as having read nothing
   }
   return lines;
 }
+
+// Ends the reading of both streams however the call ends, also when memory runs out while lines
+// are kept. Standard output is closed first, so that a child blocked on a full pipe gets an error
+// instead of keeping the error reader, and with it this call, waiting for ever.
+class StopReading {
+ public:
+  StopReading(UniqueFd& output, std::thread& error_reader) : output_(output), error_reader_(error_reader) {}
+  StopReading(const StopReading&) = delete;
+  StopReading& operator=(const StopReading&) = delete;
+  ~StopReading() { now(); }
+
+  void now() {
+    output_.reset();
+    if (error_reader_.joinable()) error_reader_.join();
+  }
+
+ private:
+  UniqueFd& output_;
+  std::thread& error_reader_;
+};
 
 // The exit code 0 to 255, or -1 for a signal or a failed wait.
 int64_t wait_for_exit(pid_t pid) {
@@ -132,19 +174,6 @@ int64_t wait_for_exit(pid_t pid) {
     if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string join_lines(const Lines& first, const Lines& second) {
-  std::string text;
-  bool separate = false;
-  for (const Lines* lines : {&first, &second}) {
-    for (const std::string& line : *lines) {
-      if (separate) text += '\n';
-      text += line;
-      separate = true;
-    }
-  }
-  return text;
 }
 
 }  // namespace
@@ -159,7 +188,7 @@ Value run_command(const std::string& program, const std::vector<std::string>& ar
 
   // The error reader starts first, so that a thread that cannot be created leaves no program
   // running unattended; a child that fills its error pipe can then never block.
-  Lines error_lines;
+  JoinedLines error_lines;
   std::thread error_reader;
   try {
     error_reader = std::thread([&error_lines, fd = std::move(stderr_pipe->read_end)]() mutable {
@@ -169,27 +198,31 @@ Value run_command(const std::string& program, const std::vector<std::string>& ar
     return start_failure(os_error_text(failure.code().value()), std::move(command));
   }
 
-  Result<pid_t> child = spawn(program, arguments, stdout_pipe->write_end.get(), stderr_pipe->write_end.get());
-  // Only the child may hold the write ends, or reading would never see the end of the streams.
-  stdout_pipe->write_end.reset();
-  stderr_pipe->write_end.reset();
-  if (!child) {
-    error_reader.join();
-    return start_failure(child.error(), std::move(command));
-  }
+  StopReading stop_reading(stdout_pipe->read_end, error_reader);
+  // Only the child may hold the write ends, or reading would never see the end of the streams;
+  // held here, after the guard, they are closed before it waits, whatever happens.
+  UniqueFd stdout_write = std::move(stdout_pipe->write_end);
+  UniqueFd stderr_write = std::move(stderr_pipe->write_end);
+  Result<pid_t> child = spawn(program, arguments, stdout_write.get(), stderr_write.get());
+  stdout_write.reset();
+  stderr_write.reset();
+  if (!child) return start_failure(child.error(), std::move(command));
 
-  Lines output_lines;
+  JoinedLines output_lines;
   LineReader reader(stdout_pipe->read_end.get());
   while (std::optional<std::string> line = next_output_line(reader)) {
     output.write_line(*line);
-    output_lines.push_back(std::move(*line));
+    output_lines.add(*line);
   }
-  stdout_pipe->read_end.reset();
-  error_reader.join();
-  for (const std::string& line : error_lines) output.write_line(line);
+  stop_reading.now();
+  error_lines.for_each([&](std::string_view line) {
+    output.write_line(line);
+    output_lines.add(line);
+  });
+  error_lines = JoinedLines();
 
   int64_t code = wait_for_exit(*child);
-  return command_result(code == 0, join_lines(output_lines, error_lines), code, std::move(command));
+  return command_result(code == 0, std::move(output_lines.text), code, std::move(command));
 }
 
 }  // namespace ostrel::stdlib

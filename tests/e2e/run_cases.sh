@@ -27,8 +27,9 @@ run_case() {
     # change directory, so the outputs are written by absolute path.
     exec env -i PATH="$PATH" HOME="$dir" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
       bash -c 'case_dir=$PWD
+        redirect=
         if [ -f setup.sh ]; then . ./setup.sh || exit 98; fi
-        exec "$0" "$@" >"$case_dir/actual.out" 2>"$case_dir/actual.err"' \
+        eval "exec \"\$0\" \"\$@\" >\"\$case_dir/actual.out\" 2>\"\$case_dir/actual.err\" $redirect"' \
       "$ostrel" "${args[@]}" <"$stdin_file"
   )
   local status=$?

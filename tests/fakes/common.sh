@@ -17,6 +17,7 @@ entry() { awk -v n="$2" '$1 == n { print; exit }' "$state/$1"; }
 # add LIST LINE replaces the line of the same first word; drop LIST NAME removes it.
 drop() { awk -v n="$2" '$1 != n' "$state/$1" >"$state/$1.new" && mv "$state/$1.new" "$state/$1"; }
 add() { drop "$1" "${2%% *}"; echo "$2" >>"$state/$1"; }
+# Refuses, as pacman does, a change to the system made without root.
 need_root() {
   [ -n "${FAKE_ROOT:-}" ] && return 0
   echo "error: you cannot perform this operation unless you are root." >&2

@@ -33,7 +33,9 @@ class Builtins : public ::testing::Test {
     auto result = interpreter.call_value(builtin(name), arguments);
     return result ? result->display() : "error: " + result.error();
   }
-  ostrel::Interpreter interpreter{std::make_unique<ostrel::CaptureSink>(), {}};
+  std::unique_ptr<ostrel::CaptureSink> owned_sink = std::make_unique<ostrel::CaptureSink>();
+  ostrel::CaptureSink& sink = *owned_sink;
+  ostrel::Interpreter interpreter{std::move(owned_sink), {}};
 };
 
 }  // namespace
@@ -89,8 +91,7 @@ TEST_F(Builtins, PrintWritesOneLineThroughTheSink) {
   EXPECT_EQ(call("print", {I(1), Value::string("a"), Value::list({I(2), I(3)})}), "None");
   EXPECT_EQ(call("println", {}), "None");
   ASSERT_EQ(interpreter.output().line_count(), 2u);
-  EXPECT_EQ(interpreter.output().lines()[0], "1 a [2, 3]");
-  EXPECT_EQ(interpreter.output().lines()[1], "");
+  EXPECT_EQ(sink.lines(), (std::vector<std::string>{"1 a [2, 3]", ""}));
 }
 
 TEST_F(Builtins, MapAndFilterCallAnyCallee) {

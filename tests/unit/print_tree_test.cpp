@@ -245,7 +245,7 @@ TEST(PrintTree, DeepChainStreamsWithoutOverflow) {
       tail.append(piece.substr(piece.size() > 16 ? piece.size() - 16 : 0));
       if (tail.size() > 32) tail.erase(0, tail.size() - 16);
       return true;
-    }) ? 0 : 1;
+    }) == ostrel::PrintEnd::Complete ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(operators, kDepth);
@@ -258,6 +258,6 @@ TEST(PrintTree, FailingSinkEndsThePrintAtOnce) {
   for (int i = 0; i < 1000; ++i) chain = make_expr(expr::UnaryOp{UnaryOperator::Neg, std::move(chain)});
   Stmt root = module(expression(std::move(chain)));
   int calls = 0;
-  EXPECT_FALSE(print_tree(root, [&](std::string_view) { return ++calls < 10; }));
+  EXPECT_EQ(print_tree(root, [&](std::string_view) { return ++calls < 10; }), ostrel::PrintEnd::SinkFailed);
   EXPECT_EQ(calls, 10);
 }

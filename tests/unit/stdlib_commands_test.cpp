@@ -50,17 +50,17 @@ TEST_F(Commands, TextArgumentsStayOneArgument) {
   install_fakes();
   ok("pacman.install", {text("vim git")});
   ok("pacman.search", {text("")});
-  Value result = ok("aur.search", {text("-h")});
-  EXPECT_EQ(field(result, "command").display(), "yay -Ss -h");
+  Value result = ok("aur.search", {text("vim -h")});
+  EXPECT_EQ(field(result, "command").display(), "yay -Ss vim -h");
   EXPECT_EQ(log(),
             "sudo [pacman] [-S] [--noconfirm] [vim git]\n"
             "pacman [-S] [--noconfirm] [vim git]\n"
             "pacman [-Ss] []\n"
-            "yay [-Ss] [-h]\n");
+            "yay [-Ss] [vim -h]\n");
   EXPECT_EQ(field(ok("pacman.search", {text("")}), "command").display(), "pacman -Ss ");
 }
 
-TEST_F(Commands, PackageNamesMustNotLookLikeOptions) {
+TEST_F(Commands, PackageNamesAndQueriesMustNotLookLikeOptions) {
   install_fakes();
   EXPECT_EQ(error("pacman.install", {text("-u")}), "pacman.install() argument 1 must not begin with '-', got -u");
   EXPECT_EQ(error("pacman.remove", {text("--cascade")}),
@@ -68,14 +68,35 @@ TEST_F(Commands, PackageNamesMustNotLookLikeOptions) {
   EXPECT_EQ(error("pacman.info", {text("-")}), "pacman.info() argument 1 must not begin with '-', got -");
   EXPECT_EQ(error("aur.install", {text("-Syu")}), "aur.install() argument 1 must not begin with '-', got -Syu");
   EXPECT_EQ(error("aur.info", {text("-x y")}), "aur.info() argument 1 must not begin with '-', got -x y");
+  EXPECT_EQ(error("pacman.search", {text("--sysroot=/x")}),
+            "pacman.search() argument 1 must not begin with '-', got --sysroot=/x");
+  EXPECT_EQ(error("aur.search", {text("-Syu")}), "aur.search() argument 1 must not begin with '-', got -Syu");
   EXPECT_EQ(log(), "");
-  // A dash further in is part of a normal name; queries and units stay as given.
+  // A dash further in is part of a normal name.
   ok("pacman.install", {text("lib32-glibc")});
-  ok("systemd.status", {text("-x")});
+  ok("pacman.search", {text("lib32-")});
   EXPECT_EQ(log(),
             "sudo [pacman] [-S] [--noconfirm] [lib32-glibc]\n"
             "pacman [-S] [--noconfirm] [lib32-glibc]\n"
-            "systemctl [status] [-x]\n");
+            "pacman [-Ss] [lib32-]\n");
+}
+
+// A unit may begin with a dash (the root mount is "-.mount"): it is passed after "--", so that
+// systemctl never reads it as an option; other units keep the plain vector.
+TEST_F(Commands, UnitsBeginningWithADashFollowDoubleDash) {
+  install_fakes();
+  EXPECT_EQ(field(ok("systemd.stop", {text("--force")}), "command").display(), "sudo systemctl stop -- --force");
+  EXPECT_EQ(field(ok("systemd.status", {text("-.mount")}), "command").display(), "systemctl status -- -.mount");
+  EXPECT_EQ(field(ok("systemd.start", {text("")}), "command").display(), "sudo systemctl start ");
+  EXPECT_EQ(field(ok("systemd.enable", {text("a-b")}), "command").display(), "sudo systemctl enable a-b");
+  EXPECT_EQ(log(),
+            "sudo [systemctl] [stop] [--] [--force]\n"
+            "systemctl [stop] [--] [--force]\n"
+            "systemctl [status] [--] [-.mount]\n"
+            "sudo [systemctl] [start] []\n"
+            "systemctl [start] []\n"
+            "sudo [systemctl] [enable] [a-b]\n"
+            "systemctl [enable] [a-b]\n");
 }
 
 TEST_F(Commands, FailingProgramsGiveAResultNotAnError) {

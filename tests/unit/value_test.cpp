@@ -50,6 +50,23 @@ TEST(ValueEquality, FollowsLanguageRules) {
   EXPECT_FALSE(dict.equals(dict));
 }
 
+// One payload met many times over: the answers stay those of comparing element by element.
+TEST(ValueEquality, SharedPayloadsMetAgain) {
+  Value nan_list = Value::list({Value::floating(std::nan(""))});
+  Value twice = Value::list({nan_list, nan_list});
+  EXPECT_FALSE(twice.equals(twice));
+  Value one = Value::list({Value::integer(1)});
+  Value other_one = Value::list({Value::floating(1.0)});
+  // The pair (one, one) is found equal first; (one, other_one) is a different pair.
+  EXPECT_TRUE(Value::list({one, one}).equals(Value::list({one, other_one})));
+  EXPECT_FALSE(Value::list({one, one}).equals(Value::list({one, Value::list({Value::integer(2)})})));
+  Value tower = one;
+  for (int i = 0; i < 200; ++i) tower = Value::list({tower, tower});
+  Value other_tower = other_one;
+  for (int i = 0; i < 200; ++i) other_tower = Value::list({other_tower, other_tower});
+  EXPECT_TRUE(tower.equals(other_tower));
+}
+
 TEST(ValueSharing, WritesNeverReachOtherCopies) {
   Value a = Value::list({Value::integer(1)});
   Value b = a;

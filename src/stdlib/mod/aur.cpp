@@ -6,7 +6,7 @@ namespace ostrel::stdlib {
 Module aur_module() {
   return module("aur", {
       {"install", command_member(Operand::PackageName, "yay", {"-S", "--noconfirm"})},
-      {"search", command_member(Operand::Text, "yay", {"-Ss"})},
+      {"search", command_member(Operand::PackageName, "yay", {"-Ss"})},
       {"update", command_member(Operand::None, "yay", {"-Sua", "--noconfirm"})},
       {"info", command_member(Operand::PackageName, "yay", {"-Qi"})},
   });

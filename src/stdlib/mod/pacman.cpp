@@ -8,7 +8,7 @@ Module pacman_module() {
       {"install", command_member(Operand::PackageName, "sudo", {"pacman", "-S", "--noconfirm"})},
       {"remove", command_member(Operand::PackageName, "sudo", {"pacman", "-R", "--noconfirm"})},
       {"update", command_member(Operand::None, "sudo", {"pacman", "-Syu", "--noconfirm"})},
-      {"search", command_member(Operand::Text, "pacman", {"-Ss"})},
+      {"search", command_member(Operand::PackageName, "pacman", {"-Ss"})},
       {"list", command_member(Operand::None, "pacman", {"-Q"})},
       {"info", command_member(Operand::PackageName, "pacman", {"-Qi"})},
       {"clean", command_member(Operand::None, "sudo", {"pacman", "-Scc", "--noconfirm"})},

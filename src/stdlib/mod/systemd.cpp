@@ -5,12 +5,12 @@ namespace ostrel::stdlib {
 
 Module systemd_module() {
   return module("systemd", {
-      {"start", command_member(Operand::Text, "sudo", {"systemctl", "start"})},
-      {"stop", command_member(Operand::Text, "sudo", {"systemctl", "stop"})},
-      {"restart", command_member(Operand::Text, "sudo", {"systemctl", "restart"})},
-      {"enable", command_member(Operand::Text, "sudo", {"systemctl", "enable"})},
-      {"disable", command_member(Operand::Text, "sudo", {"systemctl", "disable"})},
-      {"status", command_member(Operand::Text, "systemctl", {"status"})},
+      {"start", command_member(Operand::Unit, "sudo", {"systemctl", "start"})},
+      {"stop", command_member(Operand::Unit, "sudo", {"systemctl", "stop"})},
+      {"restart", command_member(Operand::Unit, "sudo", {"systemctl", "restart"})},
+      {"enable", command_member(Operand::Unit, "sudo", {"systemctl", "enable"})},
+      {"disable", command_member(Operand::Unit, "sudo", {"systemctl", "disable"})},
+      {"status", command_member(Operand::Unit, "systemctl", {"status"})},
   });
 }
 

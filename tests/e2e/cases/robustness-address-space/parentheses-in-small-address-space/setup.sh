@@ -1,0 +1,4 @@
+# Thread stacks of 1 GiB cannot be had here (a container or CI sandbox may impose this). The
+# sanitizer build reserves terabytes of shadow memory and cannot run under such a limit.
+ldd "$0" | grep -q libasan || ulimit -v 1000000
+/usr/bin/python3 -c "print('('*900+'1'+')'*900)" > p.ost
