@@ -22,19 +22,6 @@ const T& operand(const void* p) {
   return *static_cast<const T*>(p);
 }
 
-// Puts the walks of for loops back as they were when a chunk started, on every way out.
-class WalksGuard {
- public:
-  explicit WalksGuard(std::vector<Walk>& walks) : walks_(walks), size_(walks.size()) {}
-  ~WalksGuard() { walks_.resize(size_); }
-  WalksGuard(const WalksGuard&) = delete;
-  WalksGuard& operator=(const WalksGuard&) = delete;
-
- private:
-  std::vector<Walk>& walks_;
-  size_t size_;
-};
-
 }  // namespace
 
 bool Evaluator::undefined(const code::Ref& ref) {
@@ -49,22 +36,49 @@ bool Evaluator::check_operands(const Instruction& in, const Value& left, const V
   return true;
 }
 
+// Calls between functions run inside one loop: a call saves where the caller was and jumps to
+// the callee's instructions, End jumps back. A failure (or running out of memory) unwinds the
+// calls this loop made, so that the loop that ran it finds its frame and walks as they were.
 bool Evaluator::run(const code::Chunk& chunk, Value& out) {
   if (stack_guard_.exhausted()) return fail(kTooDeep);
-  WalksGuard walks(walks_);
+  size_t calls = calls_.size();
+  size_t walks = walks_.size();
+  try {
+    if (dispatch(chunk, out)) return true;
+  } catch (...) {
+    unwind(calls, walks);
+    throw;
+  }
+  unwind(calls, walks);
+  return false;
+}
+
+void Evaluator::unwind(size_t calls, size_t walks) {
+  while (calls_.size() > calls) {
+    ActiveCall& call = calls_.back();
+    stack_.pop_to(call.frame);
+    base_ = call.base;
+    --call_depth_;
+    calls_.pop_back();
+  }
+  walks_.resize(walks);
+}
+
+bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Call, &&Jump,
-      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound, &&MakeFunction, &&Unbind,
-      &&ForStart, &&ForNext, &&ForEnd, &&End,
+      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&End,
   };
-  const Instruction* const code = chunk.code.data();
+  const size_t entry_calls = calls_.size();
+  const Instruction* code = chunk.code.data();
   const Instruction* ip = code;
   const Instruction* in = ip;
   Value* R = &stack_[base_];
-#define NEXT()                                      \
-  do {                                              \
-    in = ip++;                                      \
-    goto* labels[static_cast<int>(in->op)];         \
+#define NEXT()                              \
+  do {                                      \
+    in = ip++;                              \
+    goto* labels[static_cast<int>(in->op)]; \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
@@ -92,7 +106,7 @@ BinaryConstant: {
   Value& left = R[in->b];
   const Value& right = in->op == Op::Binary ? R[in->c] : operand<Value>(in->q);
   if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), R[in->a]))
-    NEXT();
+    NEXT();  // nothing of this block's own is alive yet
   if (!check_operands(*in, left, right)) return false;
   // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
   Result<Value> result = in->binary != ast::BinaryOperator::Add ? binary_operation(in->binary, left, right)
@@ -104,12 +118,15 @@ BinaryConstant: {
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
   NEXT();
-Call: {
-  Value result;
-  if (!call_registers(*in, result)) return false;
-  REFETCH();
-  R[in->a] = std::move(result);
-}
+Call:
+  if (!R[in->b].is(K::Function)) {
+    Value result;
+    if (!call_registers(*in, result)) return false;
+    REFETCH();
+    R[in->a] = std::move(result);
+  } else {
+    if (!enter_call(*in, code, ip, R)) return false;
+  }
   NEXT();
 Jump:
   ip = code + in->a;
@@ -187,30 +204,68 @@ ForEnd:
   walks_.pop_back();
   NEXT();
 End:
-  out = std::move(R[in->a]);
-  return true;
+  if (calls_.size() == entry_calls) {
+    out = std::move(R[in->a]);
+    return true;
+  }
+  leave_call(R[in->a], code, ip, R);
+  NEXT();
 #undef NEXT
 #undef REFETCH
 }
 
-// A call whose callee and arguments are in consecutive registers. The arguments of a user
-// function move straight into the callee's slots.
+// A call of anything but a user function: builtins and library members, or the error for a
+// value that cannot be called.
 bool Evaluator::call_registers(const Instruction& in, Value& out) {
   size_t callee_at = base_ + in.b;
   Value callee = std::move(stack_[callee_at]);
-  if (!callee.is(K::Function)) {
-    ValueList arguments;
-    arguments.reserve(in.c);
-    for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
-    return apply(callee, arguments, out);
+  ValueList arguments;
+  arguments.reserve(in.c);
+  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
+  return apply(callee, arguments, out);
+}
+
+// A call of a user function from the dispatch loop: the callee's frame is its own name, then the
+// arguments moved out of the registers after the callee (extra ones stay behind with the
+// caller's temporaries), then its captures; the loop goes on in the callee's instructions.
+bool Evaluator::enter_call(const Instruction& in, const Instruction*& code, const Instruction*& ip, Value*& R) {
+  const FunctionObject& function = function_of(R[in.b]);
+  const code::FunctionCode& callee = *function.code;
+  size_t frame = stack_.top();
+  stack_.push(callee.variables, callee.frame_size - callee.variables);
+  R = &stack_[base_];
+  Value* F = &stack_[frame];
+  if (callee.self_slot) F[*callee.self_slot] = R[in.b];
+  const std::vector<uint32_t>& params = callee.param_slots;
+  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(R[in.b + 1 + i]) : Value();
+  if (call_depth_ >= kMaxCallDepth) {
+    stack_.pop_to(frame);
+    return fail(kTooDeep);
   }
-  const code::FunctionCode& code = *function_of(callee).code;
-  Frame frame(*this, code.variables, code.frame_size);
-  bind_self(callee, frame);
-  const std::vector<uint32_t>& params = code.param_slots;
-  for (size_t i = 0; i < params.size(); ++i)
-    frame[params[i]] = i < in.c ? std::move(stack_[callee_at + 1 + i]) : Value();
-  return run_body(callee, frame, out);
+  const std::vector<uint32_t>& captured = callee.capture_slots;
+  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
+  // The call keeps the function alive, whatever the body does to the name it was called by.
+  calls_.push_back({std::move(R[in.b]), code, ip, in.a, base_, frame});
+  ++call_depth_;
+  base_ = frame;
+  R = F;
+  code = ip = callee.instructions.code.data();
+  return true;
+}
+
+// The end of a call made by the dispatch loop: the result goes into the caller's register.
+void Evaluator::leave_call(Value& result_register, const Instruction*& code, const Instruction*& ip, Value*& R) {
+  ActiveCall& call = calls_.back();
+  Value result = std::move(result_register);
+  stack_.pop_to(call.frame);
+  base_ = call.base;
+  code = call.code;
+  ip = call.resume;
+  uint32_t target = call.result;
+  --call_depth_;
+  calls_.pop_back();
+  R = &stack_[base_];
+  R[target] = std::move(result);
 }
 
 }  // namespace ostrel

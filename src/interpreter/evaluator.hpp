@@ -45,6 +45,17 @@ struct Walk {
   uint64_t next = 0;
 };
 
+// A call the dispatch loop is in: the function (kept alive while it runs), where the caller
+// goes on and into which of its registers the result goes, the caller's frame and the callee's.
+struct ActiveCall {
+  Value function;
+  const code::Instruction* code;
+  const code::Instruction* resume;
+  uint32_t result;
+  size_t base;
+  size_t frame;
+};
+
 class Evaluator final : public Caller {
  public:
   Evaluator(OutputSink& output, const std::vector<Module>& modules);
@@ -81,6 +92,12 @@ class Evaluator final : public Caller {
 
   // dispatch.cpp: the instructions of function bodies and top-level expressions.
   bool run(const code::Chunk& chunk, Value& out);
+  bool dispatch(const code::Chunk& chunk, Value& out);
+  void unwind(size_t calls, size_t walks);
+  bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
+                  Value*& registers);
+  void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
+                  Value*& registers);
   bool call_registers(const code::Instruction& in, Value& out);
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
   bool undefined(const code::Ref& ref);
@@ -145,6 +162,7 @@ class Evaluator final : public Caller {
   StackGuard stack_guard_;
   size_t call_depth_ = 0;
   std::vector<Walk> walks_;  // the for loops the dispatch loop is in, innermost last
+  std::vector<ActiveCall> calls_;  // the calls the dispatch loop is in, innermost last
   std::string error_;
 };
 

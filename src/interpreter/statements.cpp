@@ -15,6 +15,8 @@ Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules) : o
 // released.
 Result<Value> Evaluator::run_program(const ast::Stmt& program) {
   stack_guard_ = StackGuard();
+  walks_.clear();  // what a run that ran out of memory may have left
+  calls_.clear();
   return reporting_memory_errors([&] { return run_statements(program); });
 }
 

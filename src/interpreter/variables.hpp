@@ -53,15 +53,17 @@ class ValueStack {
     size_t count = unbound_count + none_count;
     if (top_ + count > capacity_) grow(top_ + count);
     // The slots hold None, which owns nothing: they can be overwritten as they are.
-    for (size_t i = 0; i < unbound_count; ++i) new (&slots_[top_ + i]) Value(unbound());
+    Value* slots = slots_.get() + top_;
+    for (size_t i = 0; i < unbound_count; ++i) new (&slots[i]) Value(unbound());
     top_ += count;
   }
   void pop_to(size_t top) {
-    while (top_ > top) {
-      Value& slot = slots_[--top_];
-      slot.~Value();
-      new (&slot) Value();
+    Value* slots = slots_.get();
+    for (size_t i = top; i < top_; ++i) {
+      slots[i].~Value();
+      new (&slots[i]) Value();
     }
+    top_ = top;
   }
 
  private:
