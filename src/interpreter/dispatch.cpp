@@ -31,7 +31,7 @@ bool Evaluator::undefined(const code::Ref& ref) {
 // An operand read in place is a variable's own slot, which may be unbound.
 bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
   if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
-  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump;
+  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump || in.op == Op::IndexConstant;
   if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
   return true;
 }
@@ -66,7 +66,8 @@ void Evaluator::unwind(size_t calls, size_t walks) {
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Call, &&Jump,
+      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Index,
+      &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
       &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&End,
   };
@@ -117,6 +118,21 @@ BinaryConstant: {
   NEXT();
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
+  NEXT();
+Index:
+IndexConstant: {
+  const Value& target = R[in->b];
+  const Value& index = in->op == Op::Index ? R[in->c] : operand<Value>(in->q);
+  Value result;
+  if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
+  R[in->a] = std::move(result);
+}
+  NEXT();
+Member: {
+  Value result;
+  if (!member_value(R[in->b], operand<std::string>(in->p), result)) return false;
+  R[in->a] = std::move(result);
+}
   NEXT();
 Call:
   if (!R[in->b].is(K::Function)) {

@@ -115,7 +115,9 @@ class Evaluator final : public Caller {
   }
   bool evaluate_unary(const code::Unary& node, Value& out);
   bool evaluate_index(const code::Index& node, Value& out);
+  bool index_value(const Value& target, const Value& index, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);
+  bool member_value(const Value& object, const std::string& member, Value& out);
   bool evaluate_all(const std::vector<code::ExprPtr>& expressions, ValueList& out);
 
   // control_flow.cpp
