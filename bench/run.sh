@@ -20,14 +20,7 @@ work=$(mktemp -d /tmp/ostrel-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 g++ -O2 -std=c++17 -o "$work/measure" "$here/measure.cpp"
 
-# The input of the line-processing script: a passwd-style file of 20,000 accounts.
-awk 'BEGIN {
-  split("/bin/bash /usr/bin/zsh /usr/sbin/nologin /usr/bin/fish /bin/bash", shells, " ")
-  for (i = 0; i < 20000; i++) {
-    uid = (i * 37) % 3000
-    printf "user%d:x:%d:%d:User number %d:/home/user%d:%s\n", i, uid, uid, i, i, shells[i % 5 + 1]
-  }
-}' >"$work/passwd.txt"
+bash "$here/passwd.sh" 20000 >"$work/passwd.txt"  # the input of the line-processing program
 cd "$work"
 
 # A median for the table: seconds with three decimals, or why there is none.

@@ -16,9 +16,9 @@ end
 local function adder(n) return function(x) return x + n end end
 local function scaler(n) return function(x) return x * n end end
 local xs = {}
-for i = 0, 999 do xs[#xs + 1] = i end
+for i = 0, 1000 - 1 do xs[#xs + 1] = i end
 local total = 0
-for k = 0, 2399 do
+for k = 0, 2400 - 1 do
   local ys = map(adder(k), xs)
   local zs = filter(function(y) return y % 3 == 0 end, ys)
   total = (total + sum(map(scaler(2), zs))) % 1000003

@@ -1,3 +1,3 @@
 local doubled = {}
-for x = 0, 3999999 do doubled[#doubled + 1] = x * 2 end
+for x = 0, 4000000 - 1 do doubled[#doubled + 1] = x * 2 end
 print(#doubled)

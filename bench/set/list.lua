@@ -1,5 +1,5 @@
 local xs = {}
-for i = 0, 999999 do
+for i = 0, 1000000 - 1 do
   xs[#xs + 1] = i * 7 % 1000
 end
 local total = 0

@@ -20,7 +20,7 @@ local function classify(v)
 end
 local items = {tuple(0, 5), tuple(7, 3), tuple(2, 9), list(), list(4), list(1, 2, 3, 4), "start", "stop", 250, 42}
 local total = 0
-for i = 0, 1199999 do
+for i = 0, 1200000 - 1 do
   total = total + classify(items[i % 10 + 1])
 end
 print(total)

@@ -1,8 +1,8 @@
 local letters = "abcdefghijklmnopqrstuvwxyz"
 local count = 0
-for n = 0, 19999 do
+for n = 0, 20000 - 1 do
   local s = ""
-  for k = 0, 39 do
+  for k = 0, 40 - 1 do
     local at = (n + k * 7) % 26 + 1
     s = s .. letters:sub(at, at)
   end
