@@ -44,6 +44,8 @@ class InstructionCompiler {
       case ExprKind::Name: return emit({Op::Load, {}, {}, result, 0, 0, &as<Name>(e).ref});
       case ExprKind::Binary: return binary(as<Binary>(e), result);
       case ExprKind::Unary: return unary(as<Unary>(e), result);
+      case ExprKind::Index: return index(as<Index>(e), result);
+      case ExprKind::Member: return member(as<Member>(e), result);
       case ExprKind::Call: return call(as<Call>(e), result);
       case ExprKind::If: return conditional(as<If>(e), result);
       case ExprKind::While: return loop(as<While>(e), result);
@@ -108,6 +110,22 @@ class InstructionCompiler {
     uint32_t operand = temporary();
     expression(*node.operand, operand);
     emit({Op::Unary, {}, node.op, result, operand});
+    next_ = mark;
+  }
+
+  void index(const Index& node, uint32_t result) {
+    uint32_t mark = next_;
+    Instruction instruction{Op::Index, {}, {}, result};
+    operands(*node.target, *node.index, instruction, Op::IndexConstant);
+    emit(instruction);
+    next_ = mark;
+  }
+
+  void member(const Member& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t object = temporary();
+    expression(*node.object, object);
+    emit({Op::Member, {}, {}, result, object, 0, &node.member});
     next_ = mark;
   }
 

@@ -31,7 +31,7 @@ bool Evaluator::undefined(const code::Ref& ref) {
 // An operand read in place is a variable's own slot, which may be unbound.
 bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
   if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
-  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump;
+  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump || in.op == Op::IndexConstant;
   if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
   return true;
 }
@@ -64,9 +64,54 @@ void Evaluator::unwind(size_t calls, size_t walks) {
   walks_.resize(walks);
 }
 
+// A call of a user function from the dispatch loop: the callee's frame is its own name, then the
+// arguments moved out of the registers after the callee (extra ones stay behind with the
+// caller's temporaries), then its captures; the loop goes on in the callee's instructions.
+__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code, const Instruction*& ip, Value*& R) {
+  const FunctionObject& function = function_of(R[in.b]);
+  const code::FunctionCode& callee = *function.code;
+  size_t frame = stack_.top();
+  stack_.push(callee.variables, callee.frame_size - callee.variables);
+  R = &stack_[base_];
+  Value* F = &stack_[frame];
+  if (callee.self_slot) F[*callee.self_slot] = R[in.b];
+  const std::vector<uint32_t>& params = callee.param_slots;
+  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(R[in.b + 1 + i]) : Value();
+  if (call_depth_ >= kMaxCallDepth) {
+    stack_.pop_to(frame);
+    return fail(kTooDeep);
+  }
+  const std::vector<uint32_t>& captured = callee.capture_slots;
+  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
+  // The call keeps the function alive, whatever the body does to the name it was called by.
+  calls_.push_back({std::move(R[in.b]), code, ip, in.a, base_, frame});
+  ++call_depth_;
+  base_ = frame;
+  R = F;
+  code = ip = callee.instructions.code.data();
+  return true;
+}
+
+// The end of a call made by the dispatch loop: the result goes into the caller's register.
+__attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& code, const Instruction*& ip, Value*& R) {
+  ActiveCall& call = calls_.back();
+  Value result = std::move(result_register);
+  stack_.pop_to(call.frame);
+  base_ = call.base;
+  code = call.code;
+  ip = call.resume;
+  uint32_t target = call.result;
+  --call_depth_;
+  calls_.pop_back();
+  R = &stack_[base_];
+  R[target] = std::move(result);
+}
+
+
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Call, &&Jump,
+      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Index,
+      &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
       &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&End,
   };
@@ -117,6 +162,21 @@ BinaryConstant: {
   NEXT();
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
+  NEXT();
+Index:
+IndexConstant: {
+  const Value& target = R[in->b];
+  const Value& index = in->op == Op::Index ? R[in->c] : operand<Value>(in->q);
+  Value result;
+  if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
+  R[in->a] = std::move(result);
+}
+  NEXT();
+Member: {
+  Value result;
+  if (!member_value(R[in->b], operand<std::string>(in->p), result)) return false;
+  R[in->a] = std::move(result);
+}
   NEXT();
 Call:
   if (!R[in->b].is(K::Function)) {
@@ -223,49 +283,6 @@ bool Evaluator::call_registers(const Instruction& in, Value& out) {
   arguments.reserve(in.c);
   for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
   return apply(callee, arguments, out);
-}
-
-// A call of a user function from the dispatch loop: the callee's frame is its own name, then the
-// arguments moved out of the registers after the callee (extra ones stay behind with the
-// caller's temporaries), then its captures; the loop goes on in the callee's instructions.
-bool Evaluator::enter_call(const Instruction& in, const Instruction*& code, const Instruction*& ip, Value*& R) {
-  const FunctionObject& function = function_of(R[in.b]);
-  const code::FunctionCode& callee = *function.code;
-  size_t frame = stack_.top();
-  stack_.push(callee.variables, callee.frame_size - callee.variables);
-  R = &stack_[base_];
-  Value* F = &stack_[frame];
-  if (callee.self_slot) F[*callee.self_slot] = R[in.b];
-  const std::vector<uint32_t>& params = callee.param_slots;
-  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(R[in.b + 1 + i]) : Value();
-  if (call_depth_ >= kMaxCallDepth) {
-    stack_.pop_to(frame);
-    return fail(kTooDeep);
-  }
-  const std::vector<uint32_t>& captured = callee.capture_slots;
-  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
-  // The call keeps the function alive, whatever the body does to the name it was called by.
-  calls_.push_back({std::move(R[in.b]), code, ip, in.a, base_, frame});
-  ++call_depth_;
-  base_ = frame;
-  R = F;
-  code = ip = callee.instructions.code.data();
-  return true;
-}
-
-// The end of a call made by the dispatch loop: the result goes into the caller's register.
-void Evaluator::leave_call(Value& result_register, const Instruction*& code, const Instruction*& ip, Value*& R) {
-  ActiveCall& call = calls_.back();
-  Value result = std::move(result_register);
-  stack_.pop_to(call.frame);
-  base_ = call.base;
-  code = call.code;
-  ip = call.resume;
-  uint32_t target = call.result;
-  --call_depth_;
-  calls_.pop_back();
-  R = &stack_[base_];
-  R[target] = std::move(result);
 }
 
 }  // namespace ostrel

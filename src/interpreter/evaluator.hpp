@@ -1,20 +1,24 @@
 #pragma once
-// The evaluator's core. A program goes from text to output in four steps:
+// The evaluator's core. A program goes from text to output in these steps:
 //
 //   syntax tree (ast/, from the parser)
 //     -> lowering (lowering.cpp): one top-level statement at a time, into the lowered form of
 //        code.hpp, with every name resolved to slots (see lowering.hpp for how)
-//     -> evaluation (this class): a walk over the lowered form; statements.cpp runs statements
-//        and programs, expressions.cpp the expressions that only compute a value, control_flow.cpp
-//        conditionals, loops, matches and blocks, assignments.cpp assignments, calls.cpp calls
+//     -> instructions (instructions.hpp, compile_instructions.cpp): each function body and each
+//        top-level expression statement, as register instructions over its frame's slots
+//     -> dispatch (dispatch.cpp): one loop runs them, calls between functions included; what it
+//        does not compile is one instruction that hands a lowered tree to the tree walk:
+//        statements.cpp runs statements and programs, expressions.cpp the expressions that only
+//        compute a value, control_flow.cpp conditionals, loops, matches and blocks,
+//        assignments.cpp assignments, calls.cpp calls
 //     -> output through the OutputSink that the Interpreter owns.
 //
 // Who owns what: the caller owns the syntax tree, which is only read; lowered statements live
-// while they run; function values share their FunctionCode and own their captured values. The
-// evaluator owns the global table (globals_) and one value stack (stack_) on which every call
-// and every top-level statement gets a frame of slots at base_; a call puts its arguments
-// straight into the callee's slots and allocates nothing else. Operators live in operators.cpp,
-// builtins in builtins.cpp, patterns in patterns.cpp.
+// while they run; function values share their FunctionCode (lowered body and instructions) and
+// own their captured values. The evaluator owns the global table (globals_) and one value stack
+// (stack_) on which every call and every top-level statement gets a frame of slots at base_; a
+// call puts its arguments straight into the callee's slots and allocates nothing else.
+// Operators live in operators.cpp, builtins in builtins.cpp, patterns in patterns.cpp.
 //
 // Errors: every evaluation returns true with its value in `out`, or false with the message in
 // error_ (set by fail); results of builtins and operators are taken in by take(). Results are
@@ -115,7 +119,9 @@ class Evaluator final : public Caller {
   }
   bool evaluate_unary(const code::Unary& node, Value& out);
   bool evaluate_index(const code::Index& node, Value& out);
+  bool index_value(const Value& target, const Value& index, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);
+  bool member_value(const Value& object, const std::string& member, Value& out);
   bool evaluate_all(const std::vector<code::ExprPtr>& expressions, ValueList& out);
 
   // control_flow.cpp

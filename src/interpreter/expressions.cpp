@@ -112,6 +112,10 @@ bool Evaluator::evaluate_unary(const code::Unary& node, Value& out) {
 bool Evaluator::evaluate_index(const code::Index& node, Value& out) {
   Value target, index;
   if (!evaluate(*node.target, target) || !evaluate(*node.index, index)) return false;
+  return index_value(target, index, out);
+}
+
+bool Evaluator::index_value(const Value& target, const Value& index, Value& out) {
   if (target.is(K::Dict)) {
     if (const Value* value = target.find(index)) {
       out = *value;
@@ -140,12 +144,16 @@ bool Evaluator::evaluate_index(const code::Index& node, Value& out) {
 bool Evaluator::evaluate_member(const code::Member& node, Value& out) {
   Value object;
   if (!evaluate(*node.object, object)) return false;
+  return member_value(object, node.member, out);
+}
+
+bool Evaluator::member_value(const Value& object, const std::string& member, Value& out) {
   if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display()));
-  if (const Value* value = object.find_text(node.member)) {
+  if (const Value* value = object.find_text(member)) {
     out = *value;
     return true;
   }
-  return fail(fmt::format("no member '{}' found", node.member));
+  return fail(fmt::format("no member '{}' found", member));
 }
 
 }  // namespace ostrel

@@ -24,6 +24,9 @@ enum class Op : uint8_t {
   Binary,        // R[a] = R[b] op R[c]; p and q: the Refs of operands read in place (or null)
   BinaryConstant,  // R[a] = R[b] op *q (a constant Value); p as for Binary
   Unary,         // R[a] = op R[b]
+  Index,         // R[a] = R[b][R[c]]; p and q as for Binary
+  IndexConstant,  // R[a] = R[b][*q]; p as for Binary
+  Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
   Call,          // R[a] = R[b](R[b+1], ..., R[b+c])
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true

@@ -1,0 +1,126 @@
+#include "interpreter/lowering.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "interpreter/function.hpp"
+#include "syntax_builders.hpp"
+
+using namespace build;
+using ostrel::Value;
+using ostrel::code::Slot;
+
+namespace {
+
+class Lowered : public ::testing::Test {
+ protected:
+  ostrel::code::TopLevel lower(const Stmt& statement) {
+    auto lowered = lowering.lower(statement);
+    EXPECT_TRUE(lowered.has_value());
+    return std::move(*lowered);
+  }
+  Slot global(const std::string& name) { return {globals.slot_of(symbols.intern(name)), true}; }
+
+  ostrel::SymbolTable symbols;
+  ostrel::Globals globals;
+  ostrel::StackGuard guard;
+  ostrel::Lowering lowering{symbols, globals, guard};
+};
+
+template <class T>
+const T& node(const ostrel::code::ExprPtr& e) {
+  return ostrel::code::as<T>(*e);
+}
+
+// The slots a use of a name was resolved to, innermost first, written "L3" (frame) or "G1".
+std::string slots(const ostrel::code::Ref& ref) {
+  std::string out;
+  for (Slot slot : ref.slots) out += (out.empty() ? "" : " ") + std::string(slot.global ? "G" : "L") + std::to_string(slot.index);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(Lowered, ANameABlockDeclaresLaterMayStillBeTheOuterOne) {
+  // { print(x); var x = 1; x }
+  auto top = lower(expression(block(expression(call("print", name("x"))), var("x", integer(1)), expression(name("x")))));
+  const auto& statements = node<ostrel::code::Block>(top.statement.expr).statements;
+  const auto& printed = node<ostrel::code::Call>(statements[0].expr).arguments[0];
+  std::string outer = "G" + std::to_string(global("x").index);
+  EXPECT_EQ(slots(node<ostrel::code::Name>(printed).ref), "L0 " + outer);
+  EXPECT_EQ(slots(node<ostrel::code::Name>(statements[2].expr).ref), "L0 " + outer);
+  EXPECT_FALSE(statements[1].slot.global);
+  EXPECT_EQ(node<ostrel::code::Block>(top.statement.expr).scope, std::vector<uint32_t>{0});
+}
+
+TEST_F(Lowered, AssignmentsInInlineLoopBodiesBindTheEnclosingScope) {
+  // for i in xs: (total = i)  -- the loop's own scope holds total; a while holds none
+  auto top = lower(expression(for_loop("i", name("xs"), assign(name("total"), name("i")))));
+  const auto& loop = node<ostrel::code::For>(top.statement.expr);
+  const auto& target = *node<ostrel::code::Assign>(loop.body).target;
+  EXPECT_EQ(slots(target), "L1 G" + std::to_string(global("total").index));
+  EXPECT_EQ(loop.scope.size(), 2u);
+  auto again = lower(expression(while_loop(boolean(false), assign(name("w"), integer(1)))));
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(node<ostrel::code::While>(again.statement.expr).body).target),
+            "G" + std::to_string(global("w").index));
+}
+
+TEST_F(Lowered, FunctionsCaptureOnlyWhatTheyUseAndPassItThroughNestedOnes) {
+  // def f(a) = lambda: a + b + f
+  auto top = lower(def("f", {"a"}, lambda({}, binary(Op::Add, binary(Op::Add, name("a"), name("b")), name("f")))));
+  const auto& outer = *top.statement.function.code;
+  EXPECT_EQ(outer.self_slot, 0u);
+  EXPECT_EQ(outer.param_slots, std::vector<uint32_t>{1});
+  // b is the only name from outside: the declaration captures it from the global table.
+  ASSERT_EQ(top.statement.function.captures.size(), 1u);
+  EXPECT_EQ(slots(top.statement.function.captures[0]), "G" + std::to_string(global("b").index));
+  const auto& inner = node<ostrel::code::Lambda>(outer.body).closure;
+  ASSERT_EQ(inner.captures.size(), 3u);
+  // The lambda takes a and f from the call's own slots, which are always bound, and b from the
+  // slot the outer function captured it into.
+  std::vector<std::string> taken;
+  for (const auto& capture : inner.captures) taken.push_back(symbols.name(capture.name) + ":" + slots(capture));
+  std::sort(taken.begin(), taken.end());
+  EXPECT_EQ(taken, (std::vector<std::string>{"a:L1", "b:L2", "f:L0"}));
+}
+
+TEST_F(Lowered, ExpressionStatementsGetInstructionsAndRoomForTemporaries) {
+  auto top = lower(expression(binary(Op::Add, integer(1), call("len", text("ab")))));
+  ASSERT_TRUE(top.instructions.has_value());
+  EXPECT_EQ(top.variables, 0u);
+  EXPECT_GE(top.frame_size, 3u);  // the result, the call's result, its callee and argument
+  EXPECT_EQ(top.instructions->code.back().op, ostrel::code::Op::End);
+  EXPECT_FALSE(lower(var("v", integer(1))).instructions.has_value());
+}
+
+TEST(ValueStack, GrowingKeepsTheSlotsAndPoppingReleasesThem) {
+  ostrel::ValueStack stack;
+  stack.push(1, 0);
+  EXPECT_FALSE(ostrel::is_bound(stack[0]));
+  stack[0] = Value::list({Value::string("kept")});
+  stack.push(100000, 3);  // grows: the first slot moves
+  EXPECT_EQ(stack[0].display(), "[kept]");
+  EXPECT_FALSE(ostrel::is_bound(stack[99999 + 1]));
+  EXPECT_TRUE(stack[100001].is_none());
+  stack[100002] = Value::string("released");
+  stack.pop_to(1);
+  EXPECT_EQ(stack.top(), 1u);
+  stack.push(0, 2);
+  EXPECT_TRUE(stack[2].is_none());  // slots above the top hold None again
+}
+
+TEST(Globals, SlotsStayAndOnlyBoundOnesAreListedInTheOrderMet) {
+  ostrel::Globals globals;
+  uint32_t b = globals.slot_of(7);
+  uint32_t a = globals.slot_of(3);
+  EXPECT_EQ(globals.slot_of(7), b);
+  globals[a] = Value::integer(1);
+  std::vector<ostrel::Symbol> listed;
+  globals.for_each_bound([&](ostrel::Symbol name, const Value&) { listed.push_back(name); });
+  EXPECT_EQ(listed, std::vector<ostrel::Symbol>{3});
+  globals[b] = Value::integer(2);
+  listed.clear();
+  globals.for_each_bound([&](ostrel::Symbol name, const Value&) { listed.push_back(name); });
+  EXPECT_EQ(listed, (std::vector<ostrel::Symbol>{7, 3}));
+}
