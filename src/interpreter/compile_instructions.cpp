@@ -51,6 +51,7 @@ class InstructionCompiler {
       case ExprKind::While: return loop(as<While>(e), result);
       case ExprKind::For: return walk(as<For>(e), result);
       case ExprKind::Block: return block(as<Block>(e), result);
+      case ExprKind::Match: return match(as<Match>(e), result);
       case ExprKind::Assign: return assignment(as<Assign>(e), result);
       case ExprKind::CompoundAssign: return compound(as<CompoundAssign>(e), result);
       default: return eval(e, result);
@@ -189,6 +190,33 @@ class InstructionCompiler {
     jump_here(top);
     emit({Op::ForEnd});
     emit({Op::Unbind, {}, {}, 0, 0, 0, &node.scope});
+  }
+
+  // Each arm tries its pattern; a guard that fails unbinds the arm's names and goes on with the
+  // next arm.
+  void match(const Match& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t scrutinee = temporary();
+    expression(*node.scrutinee, scrutinee);
+    std::vector<size_t> to_end;
+    for (const Arm& arm : node.arms) {
+      size_t next_arm = here();
+      emit({Op::MatchArm, {}, {}, 0, scrutinee, 0, &arm.pattern});
+      size_t guard_failed = 0;
+      if (arm.guard) guard_failed = jump_unless(*arm.guard);
+      expression(*arm.body, result);
+      emit({Op::Unbind, {}, {}, 0, 0, 0, &arm.scope});
+      to_end.push_back(here());
+      emit({Op::Jump});
+      if (arm.guard) {
+        jump_here(guard_failed);
+        emit({Op::Unbind, {}, {}, 0, 0, 0, &arm.scope});
+      }
+      jump_here(next_arm);
+    }
+    emit({Op::NoMatch});
+    for (size_t from : to_end) jump_here(from);
+    next_ = mark;
   }
 
   // A `return` ends the block with its value: a jump to the block's end.

@@ -67,14 +67,19 @@ bool Evaluator::evaluate_while(const code::While& node, Value& out) {
   return true;
 }
 
+// Binds the arm's names in its slots when the value fits its pattern.
+bool Evaluator::enter_arm(const code::Pattern& pattern, const Value& scrutinee) {
+  arm_bindings_.clear();
+  if (!match_pattern(pattern, scrutinee, arm_bindings_)) return false;
+  for (auto& [slot, value] : arm_bindings_) local(slot) = std::move(value);
+  return true;
+}
+
 bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
   Value scrutinee;
   if (!evaluate(*node.scrutinee, scrutinee)) return false;
-  Bindings bindings;
   for (const code::Arm& arm : node.arms) {
-    bindings.clear();
-    if (!match_pattern(arm.pattern, scrutinee, bindings)) continue;
-    for (auto& [slot, value] : bindings) local(slot) = std::move(value);
+    if (!enter_arm(arm.pattern, scrutinee)) continue;
     if (arm.guard) {
       bool truth;
       if (!test(*arm.guard, truth)) return false;
@@ -87,7 +92,7 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
     unbind(arm.scope);
     return true;
   }
-  return fail("no matching pattern in match expression");
+  return fail(kNoMatchingArm);
 }
 
 bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& out) {

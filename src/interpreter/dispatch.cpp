@@ -113,7 +113,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
-      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&End,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchArm, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -263,6 +263,11 @@ ForNext: {
 ForEnd:
   walks_.pop_back();
   NEXT();
+MatchArm:
+  if (!enter_arm(operand<code::Pattern>(in->p), R[in->b])) ip = code + in->a;
+  NEXT();
+NoMatch:
+  return fail(kNoMatchingArm);
 End:
   if (calls_.size() == entry_calls) {
     out = std::move(R[in->a]);

@@ -34,6 +34,7 @@
 #include "interpreter/builtins.hpp"
 #include "interpreter/code.hpp"
 #include "interpreter/output_sink.hpp"
+#include "interpreter/patterns.hpp"
 #include "interpreter/stack_guard.hpp"
 #include "interpreter/symbols.hpp"
 #include "interpreter/variables.hpp"
@@ -42,6 +43,8 @@
 namespace ostrel {
 
 class Frame;
+
+inline constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
 
 // A for loop's walk in the dispatch loop: its elements and the next one's position.
 struct Walk {
@@ -130,6 +133,7 @@ class Evaluator final : public Caller {
   bool evaluate_for(const code::For& node, Value& out);
   bool evaluate_while(const code::While& node, Value& out);
   bool evaluate_match(const code::Match& node, Value& out);
+  bool enter_arm(const code::Pattern& pattern, const Value& scrutinee);
   bool evaluate_comprehension(const code::Comprehension& node, Value& out);
   bool evaluate_block(const code::Block& node, Value& out);
 
@@ -169,6 +173,7 @@ class Evaluator final : public Caller {
   size_t call_depth_ = 0;
   std::vector<Walk> walks_;  // the for loops the dispatch loop is in, innermost last
   std::vector<ActiveCall> calls_;  // the calls the dispatch loop is in, innermost last
+  Bindings arm_bindings_;          // kept for the next match arm, which binds them at once
   std::string error_;
 };
 

@@ -42,6 +42,8 @@ enum class Op : uint8_t {
   ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
   ForNext,       // R[b] = the next element, or to a when there is none
   ForEnd,        // ends the innermost walk
+  MatchArm,      // binds the names of Pattern *p when R[b] fits it, or jumps to a
+  NoMatch,       // fails: no arm was chosen
   End,           // the result is R[a]
 };
 

@@ -55,22 +55,15 @@ Result<Value> divide(const Value& left, const Value& right) {
   return Value::floating(as_double(left) / as_double(right));
 }
 
-// The one quotient that does not fit, the minimum divided by -1, wraps around to the minimum.
+// The quotient and the remainder themselves are integer_operation's; these are the failures.
 Result<Value> integer_divide(const Value& left, const Value& right) {
   if (!left.is(K::Int) || !right.is(K::Int)) return Error{"integer division requires integers"};
-  int64_t a = left.as_int(), b = right.as_int();
-  if (b == 0) return Error{"division by zero"};
-  if (b == -1) return Value::integer(wrapping_sub(0, a));
-  return Value::integer(a / b);
+  return Error{"division by zero"};
 }
 
-// The remainder has the sign of the left operand; anything modulo -1 is 0.
 Result<Value> modulo(const Value& left, const Value& right) {
   if (!left.is(K::Int) || !right.is(K::Int)) return Error{"modulo requires integers"};
-  int64_t a = left.as_int(), b = right.as_int();
-  if (b == 0) return Error{"modulo by zero"};
-  if (b == -1) return Value::integer(0);
-  return Value::integer(a % b);
+  return Error{"modulo by zero"};
 }
 
 // The exponent counts as its low 32 bits read unsigned, so 2 ** -1 is 0 (the squarings wrap).

@@ -35,8 +35,10 @@ inline int64_t wrapping_mul(int64_t a, int64_t b) {
   return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
 }
 
-// The integer operators that cannot fail, for the evaluator's fast paths and binary_operation
-// alike; false for the others (division, modulo, powers, and, or).
+// The integer operators, for the evaluator's fast paths and binary_operation alike; false where
+// they fail (a zero divisor) and for the others (division, powers, and, or). The one quotient
+// that does not fit, the minimum divided by -1, wraps around to the minimum; a remainder has the
+// sign of the left operand, and anything modulo -1 is 0.
 // Always inlined: the dispatch loop's hottest instructions are mostly this.
 __attribute__((always_inline)) inline bool integer_operation(ast::BinaryOperator op, int64_t a, int64_t b,
                                                              Value& out) {
@@ -45,6 +47,14 @@ __attribute__((always_inline)) inline bool integer_operation(ast::BinaryOperator
     case Op::Add: out = Value::integer(wrapping_add(a, b)); return true;
     case Op::Sub: out = Value::integer(wrapping_sub(a, b)); return true;
     case Op::Mul: out = Value::integer(wrapping_mul(a, b)); return true;
+    case Op::IntDiv:
+      if (b == 0) return false;
+      out = Value::integer(b == -1 ? wrapping_sub(0, a) : a / b);
+      return true;
+    case Op::Mod:
+      if (b == 0) return false;
+      out = Value::integer(b == -1 ? 0 : a % b);
+      return true;
     case Op::Lt: out = Value::boolean(a < b); return true;
     case Op::Lte: out = Value::boolean(a <= b); return true;
     case Op::Gt: out = Value::boolean(a > b); return true;
