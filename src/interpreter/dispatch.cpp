@@ -234,8 +234,18 @@ AssignSum: {
   NEXT();
 }
 Compound: {
-  Value ignored;
-  if (!finish_compound(operand<code::CompoundAssign>(in->p), std::move(R[in->a]), R[in->b], ignored)) return false;
+  const auto& node = operand<code::CompoundAssign>(in->p);
+  Value& current = R[in->a];
+  Value& change = R[in->b];
+  // `i += 1` and the like: integers that cannot fail go straight into the variable.
+  Value result;
+  if (node.target && current.is(K::Int) && change.is(K::Int) &&
+      integer_operation(node.op, current.as_int(), change.as_int(), result)) {
+    assign(*node.target, std::move(result));
+  } else {
+    Value ignored;
+    if (!finish_compound(node, std::move(current), change, ignored)) return false;
+  }
   R[in->c] = Value();
 }
   NEXT();
