@@ -41,7 +41,7 @@ class InstructionCompiler {
     if (guard_.exhausted()) return eval(e, result);
     switch (e.kind) {
       case ExprKind::Constant: return emit({Op::LoadConstant, {}, {}, result, 0, 0, &as<Constant>(e).value});
-      case ExprKind::Name: return emit({Op::Load, {}, {}, result, 0, 0, &as<Name>(e).ref});
+      case ExprKind::Name: return load(as<Name>(e).ref, result);
       case ExprKind::Binary: return binary(as<Binary>(e), result);
       case ExprKind::Unary: return unary(as<Unary>(e), result);
       case ExprKind::Index: return index(as<Index>(e), result);
@@ -65,6 +65,11 @@ class InstructionCompiler {
   size_t here() const { return chunk_.code.size(); }
   void jump_here(size_t from) { chunk_.code[from].a = static_cast<uint32_t>(here()); }
   void eval(const Expr& e, uint32_t result) { emit({Op::Eval, {}, {}, result, 0, 0, &e}); }
+
+  void load(const Ref& ref, uint32_t result) {
+    if (ref.slots.size() != 1) return emit({Op::Load, {}, {}, result, 0, 0, &ref});
+    emit({ref.slots[0].global ? Op::LoadGlobal : Op::LoadLocal, {}, {}, result, ref.slots[0].index, 0, &ref});
+  }
 
   uint32_t temporary() {
     uint32_t r = next_++;

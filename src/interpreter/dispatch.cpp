@@ -110,7 +110,7 @@ __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_r
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Index,
+      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
       &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchArm, &&NoMatch, &&End,
@@ -143,8 +143,15 @@ Load: {
   R[in->a] = *value;
   NEXT();
 }
-Move:
+LoadLocal:
+  if (!is_bound(R[in->b])) return undefined(operand<code::Ref>(in->p));
   R[in->a] = R[in->b];
+  NEXT();
+LoadGlobal: {
+  const Value& value = globals_[in->b];
+  if (!is_bound(value)) return undefined(operand<code::Ref>(in->p));
+  R[in->a] = value;
+}
   NEXT();
 Binary:
 BinaryConstant: {

@@ -20,7 +20,8 @@ enum class Op : uint8_t {
   LoadNone,      // R[a] = None
   LoadConstant,  // R[a] = *p (a Value)
   Load,          // R[a] = the variable of Ref *p, or "undefined variable"
-  Move,          // R[a] = R[b]
+  LoadLocal,     // R[a] = R[b], the one slot of Ref *p, or "undefined variable"
+  LoadGlobal,    // R[a] = global b, the one slot of Ref *p, or "undefined variable"
   Binary,        // R[a] = R[b] op R[c]; p and q: the Refs of operands read in place (or null)
   BinaryConstant,  // R[a] = R[b] op *q (a constant Value); p as for Binary
   Unary,         // R[a] = op R[b]

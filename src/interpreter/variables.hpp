@@ -27,6 +27,7 @@ class Globals {
   // The name's slot, made unbound on first use.
   uint32_t slot_of(Symbol name);
   Value& operator[](uint32_t slot) { return values_[slot]; }
+  const Value& operator[](uint32_t slot) const { return values_[slot]; }
 
   // Every bound variable, in the order the names were first met.
   template <class Visit>
