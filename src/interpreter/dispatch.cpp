@@ -71,7 +71,7 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   const FunctionObject& function = function_of(R[in.b]);
   const code::FunctionCode& callee = *function.code;
   size_t frame = stack_.top();
-  stack_.push(callee.variables, callee.frame_size - callee.variables);
+  stack_.push(callee.frame_size, callee.bound_on_entry, callee.variables);
   R = &stack_[base_];
   Value* F = &stack_[frame];
   if (callee.self_slot) F[*callee.self_slot] = R[in.b];
