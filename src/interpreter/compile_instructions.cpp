@@ -22,11 +22,11 @@ bool is_comparison(BinaryOperator op) {
 // Constants and names: evaluating them assigns nothing.
 bool reads_only(const Expr& e) { return e.kind == ExprKind::Constant || e.kind == ExprKind::Name; }
 
-// The Ref of a name held by one slot of the running frame.
-const Ref* local_name(const Expr& e) {
+// The Ref of a name held by one slot.
+const Ref* single_slot_name(const Expr& e) {
   if (e.kind != ExprKind::Name) return nullptr;
   const Ref& ref = as<Name>(e).ref;
-  return ref.slots.size() == 1 && !ref.slots[0].global ? &ref : nullptr;
+  return ref.slots.size() == 1 ? &ref : nullptr;
 }
 
 class InstructionCompiler {
@@ -79,8 +79,8 @@ class InstructionCompiler {
 
   // The register holding an operand's value, with the Ref of a variable read in place.
   uint32_t operand(const Expr& e, bool in_place, const Ref*& ref) {
-    ref = in_place ? local_name(e) : nullptr;
-    if (ref) return ref->slots[0].index;
+    ref = in_place ? single_slot_name(e) : nullptr;
+    if (ref) return ref->slots[0].index | (ref->slots[0].global ? kGlobalOperand : 0);
     uint32_t r = temporary();
     expression(e, r);
     return r;

@@ -126,6 +126,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
     goto* labels[static_cast<int>(in->op)]; \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
+  // An operand read in place: a frame slot or a global.
+  auto in_place = [&](uint32_t r) -> Value& { return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r]; };
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
 // they are destroyed: a computed goto leaves a scope without running destructors.
 
@@ -155,8 +157,8 @@ LoadGlobal: {
   NEXT();
 Binary:
 BinaryConstant: {
-  Value& left = R[in->b];
-  const Value& right = in->op == Op::Binary ? R[in->c] : operand<Value>(in->q);
+  Value& left = in_place(in->b);
+  const Value& right = in->op == Op::Binary ? in_place(in->c) : operand<Value>(in->q);
   if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), R[in->a]))
     NEXT();  // nothing of this block's own is alive yet
   if (!check_operands(*in, left, right)) return false;
@@ -172,8 +174,8 @@ Unary:
   NEXT();
 Index:
 IndexConstant: {
-  const Value& target = R[in->b];
-  const Value& index = in->op == Op::Index ? R[in->c] : operand<Value>(in->q);
+  const Value& target = in_place(in->b);
+  const Value& index = in->op == Op::Index ? in_place(in->c) : operand<Value>(in->q);
   Value result;
   if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
   R[in->a] = std::move(result);
@@ -203,8 +205,8 @@ JumpIfFalse:
   NEXT();
 CompareJump:
 CompareConstantJump: {
-  Value& left = R[in->b];
-  const Value& right = in->op == Op::CompareJump ? R[in->c] : operand<Value>(in->q);
+  Value& left = in_place(in->b);
+  const Value& right = in->op == Op::CompareJump ? in_place(in->c) : operand<Value>(in->q);
   Value truth;
   if (!left.is(K::Int) || !right.is(K::Int) ||
       !integer_operation(in->binary, left.as_int(), right.as_int(), truth)) {
