@@ -87,7 +87,7 @@ void Evaluator::bind_self(const Value& callee, Frame& frame) {
 // ones are evaluated and dropped.
 bool Evaluator::call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out) {
   const code::FunctionCode& code = *function_of(callee).code;
-  Frame frame(*this, code.variables, code.frame_size);
+  Frame frame(*this, code.frame_size, code.bound_on_entry, code.variables);
   bind_self(callee, frame);
   const std::vector<uint32_t>& params = code.param_slots;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -102,7 +102,7 @@ bool Evaluator::call_function(const Value& callee, const std::vector<code::ExprP
 bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& out) {
   if (callee.is(Value::Kind::Function)) {
     const code::FunctionCode& code = *function_of(callee).code;
-    Frame frame(*this, code.variables, code.frame_size);
+    Frame frame(*this, code.frame_size, code.bound_on_entry, code.variables);
     bind_self(callee, frame);
     const std::vector<uint32_t>& params = code.param_slots;
     for (size_t i = 0; i < params.size(); ++i) frame[params[i]] = i < arguments.size() ? arguments[i] : Value();

@@ -176,7 +176,8 @@ struct FunctionCode {
   std::optional<uint32_t> self_slot;  // absent for lambdas
   std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
   std::vector<uint32_t> capture_slots;
-  uint32_t variables = 0;  // slots for variables; the dispatch loop's temporaries follow
+  uint32_t bound_on_entry = 0;  // the own name's and parameters' slots, first in the frame
+  uint32_t variables = 0;       // slots for variables; the dispatch loop's temporaries follow
   uint32_t frame_size = 0;
   ExprPtr body;
   Chunk instructions;  // the body's, the way the dispatch loop runs it

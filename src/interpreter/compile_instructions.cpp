@@ -22,11 +22,11 @@ bool is_comparison(BinaryOperator op) {
 // Constants and names: evaluating them assigns nothing.
 bool reads_only(const Expr& e) { return e.kind == ExprKind::Constant || e.kind == ExprKind::Name; }
 
-// The Ref of a name held by one slot of the running frame.
-const Ref* local_name(const Expr& e) {
+// The Ref of a name held by one slot.
+const Ref* single_slot_name(const Expr& e) {
   if (e.kind != ExprKind::Name) return nullptr;
   const Ref& ref = as<Name>(e).ref;
-  return ref.slots.size() == 1 && !ref.slots[0].global ? &ref : nullptr;
+  return ref.slots.size() == 1 ? &ref : nullptr;
 }
 
 class InstructionCompiler {
@@ -41,7 +41,7 @@ class InstructionCompiler {
     if (guard_.exhausted()) return eval(e, result);
     switch (e.kind) {
       case ExprKind::Constant: return emit({Op::LoadConstant, {}, {}, result, 0, 0, &as<Constant>(e).value});
-      case ExprKind::Name: return emit({Op::Load, {}, {}, result, 0, 0, &as<Name>(e).ref});
+      case ExprKind::Name: return load(as<Name>(e).ref, result);
       case ExprKind::Binary: return binary(as<Binary>(e), result);
       case ExprKind::Unary: return unary(as<Unary>(e), result);
       case ExprKind::Index: return index(as<Index>(e), result);
@@ -66,6 +66,11 @@ class InstructionCompiler {
   void jump_here(size_t from) { chunk_.code[from].a = static_cast<uint32_t>(here()); }
   void eval(const Expr& e, uint32_t result) { emit({Op::Eval, {}, {}, result, 0, 0, &e}); }
 
+  void load(const Ref& ref, uint32_t result) {
+    if (ref.slots.size() != 1) return emit({Op::Load, {}, {}, result, 0, 0, &ref});
+    emit({ref.slots[0].global ? Op::LoadGlobal : Op::LoadLocal, {}, {}, result, ref.slots[0].index, 0, &ref});
+  }
+
   uint32_t temporary() {
     uint32_t r = next_++;
     high_ = std::max(high_, next_);
@@ -74,8 +79,8 @@ class InstructionCompiler {
 
   // The register holding an operand's value, with the Ref of a variable read in place.
   uint32_t operand(const Expr& e, bool in_place, const Ref*& ref) {
-    ref = in_place ? local_name(e) : nullptr;
-    if (ref) return ref->slots[0].index;
+    ref = in_place ? single_slot_name(e) : nullptr;
+    if (ref) return ref->slots[0].index | (ref->slots[0].global ? kGlobalOperand : 0);
     uint32_t r = temporary();
     expression(e, r);
     return r;

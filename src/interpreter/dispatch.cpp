@@ -71,7 +71,7 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   const FunctionObject& function = function_of(R[in.b]);
   const code::FunctionCode& callee = *function.code;
   size_t frame = stack_.top();
-  stack_.push(callee.variables, callee.frame_size - callee.variables);
+  stack_.push(callee.frame_size, callee.bound_on_entry, callee.variables);
   R = &stack_[base_];
   Value* F = &stack_[frame];
   if (callee.self_slot) F[*callee.self_slot] = R[in.b];
@@ -110,7 +110,7 @@ __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_r
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&Move, &&Binary, &&BinaryConstant, &&Unary, &&Index,
+      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
       &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchArm, &&NoMatch, &&End,
@@ -126,6 +126,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
     goto* labels[static_cast<int>(in->op)]; \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
+  // An operand read in place: a frame slot or a global.
+  auto in_place = [&](uint32_t r) -> Value& { return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r]; };
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
 // they are destroyed: a computed goto leaves a scope without running destructors.
 
@@ -143,13 +145,20 @@ Load: {
   R[in->a] = *value;
   NEXT();
 }
-Move:
+LoadLocal:
+  if (!is_bound(R[in->b])) return undefined(operand<code::Ref>(in->p));
   R[in->a] = R[in->b];
+  NEXT();
+LoadGlobal: {
+  const Value& value = globals_[in->b];
+  if (!is_bound(value)) return undefined(operand<code::Ref>(in->p));
+  R[in->a] = value;
+}
   NEXT();
 Binary:
 BinaryConstant: {
-  Value& left = R[in->b];
-  const Value& right = in->op == Op::Binary ? R[in->c] : operand<Value>(in->q);
+  Value& left = in_place(in->b);
+  const Value& right = in->op == Op::Binary ? in_place(in->c) : operand<Value>(in->q);
   if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), R[in->a]))
     NEXT();  // nothing of this block's own is alive yet
   if (!check_operands(*in, left, right)) return false;
@@ -165,8 +174,8 @@ Unary:
   NEXT();
 Index:
 IndexConstant: {
-  const Value& target = R[in->b];
-  const Value& index = in->op == Op::Index ? R[in->c] : operand<Value>(in->q);
+  const Value& target = in_place(in->b);
+  const Value& index = in->op == Op::Index ? in_place(in->c) : operand<Value>(in->q);
   Value result;
   if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
   R[in->a] = std::move(result);
@@ -196,8 +205,8 @@ JumpIfFalse:
   NEXT();
 CompareJump:
 CompareConstantJump: {
-  Value& left = R[in->b];
-  const Value& right = in->op == Op::CompareJump ? R[in->c] : operand<Value>(in->q);
+  Value& left = in_place(in->b);
+  const Value& right = in->op == Op::CompareJump ? in_place(in->c) : operand<Value>(in->q);
   Value truth;
   if (!left.is(K::Int) || !right.is(K::Int) ||
       !integer_operation(in->binary, left.as_int(), right.as_int(), truth)) {

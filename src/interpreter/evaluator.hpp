@@ -182,10 +182,10 @@ class Evaluator final : public Caller {
 // on every way out (errors and running out of memory included).
 class Frame {
  public:
-  // `variables` slots start unbound, the temporaries above them None.
-  Frame(Evaluator& evaluator, uint32_t variables, uint32_t size)
+  // The slots from `unbound_from` to `unbound_to` start unbound, the others None.
+  Frame(Evaluator& evaluator, uint32_t size, uint32_t unbound_from, uint32_t unbound_to)
       : evaluator_(evaluator), start_(evaluator.stack_.top()), caller_base_(evaluator.base_) {
-    evaluator.stack_.push(variables, size - variables);
+    evaluator.stack_.push(size, unbound_from, unbound_to);
   }
   ~Frame() {
     if (counted_) --evaluator_.call_depth_;

@@ -2,7 +2,8 @@
 // The instruction set: the hot part of the lowered form (names, constants, operators, calls,
 // conditionals, loops, blocks, assignments) as a flat array of register instructions that one
 // dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
-// slot when an operand can be read in place, otherwise a temporary slot above the variables.
+// slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
+// the variables.
 // Every other expression (collections, indexing, matches, comprehensions, lambdas, ...) is one
 // Eval instruction that walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
@@ -20,7 +21,8 @@ enum class Op : uint8_t {
   LoadNone,      // R[a] = None
   LoadConstant,  // R[a] = *p (a Value)
   Load,          // R[a] = the variable of Ref *p, or "undefined variable"
-  Move,          // R[a] = R[b]
+  LoadLocal,     // R[a] = R[b], the one slot of Ref *p, or "undefined variable"
+  LoadGlobal,    // R[a] = global b, the one slot of Ref *p, or "undefined variable"
   Binary,        // R[a] = R[b] op R[c]; p and q: the Refs of operands read in place (or null)
   BinaryConstant,  // R[a] = R[b] op *q (a constant Value); p as for Binary
   Unary,         // R[a] = op R[b]
@@ -46,6 +48,9 @@ enum class Op : uint8_t {
   NoMatch,       // fails: no arm was chosen
   End,           // the result is R[a]
 };
+
+// An operand register with this bit set is a slot of the global table instead of the frame.
+inline constexpr uint32_t kGlobalOperand = 0x80000000u;
 
 struct Instruction {
   Op op;

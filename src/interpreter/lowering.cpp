@@ -303,6 +303,7 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   if (name) code->self_slot = local_slot(call, symbols_.intern(*name));
   for (const auto& param : params) code->param_slots.push_back(local_slot(call, symbols_.intern(param.name)));
   call.always_bound = call.slots.size();
+  code->bound_on_entry = static_cast<uint32_t>(call.slots.size());
   code->body = expression(body);
   function_ = inner.outer;
   if (out_of_stack_) return {};

@@ -42,7 +42,7 @@ Result<Value> Evaluator::run_statements(const ast::Stmt& program) {
   for (const ast::Stmt* statement : statements) {
     std::optional<code::TopLevel> lowered = lowering.lower(*statement);
     if (!lowered) return Error{kTooDeep};
-    Frame frame(*this, lowered->variables, lowered->frame_size);
+    Frame frame(*this, lowered->frame_size, 0, lowered->variables);
     frame.enter(false);
     Flow flow = lowered->instructions ? (run(*lowered->instructions, current) ? Flow::Normal : Flow::Error)
                                       : execute(lowered->statement, current);

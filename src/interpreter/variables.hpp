@@ -27,6 +27,7 @@ class Globals {
   // The name's slot, made unbound on first use.
   uint32_t slot_of(Symbol name);
   Value& operator[](uint32_t slot) { return values_[slot]; }
+  const Value& operator[](uint32_t slot) const { return values_[slot]; }
 
   // Every bound variable, in the order the names were first met.
   template <class Visit>
@@ -48,13 +49,12 @@ class ValueStack {
  public:
   size_t top() const { return top_; }
   Value& operator[](size_t at) { return slots_[at]; }
-  // `unbound_count` unbound slots, then `none_count` slots holding None.
-  void push(size_t unbound_count, size_t none_count) {
-    size_t count = unbound_count + none_count;
+  // `count` slots holding None, of which those from `unbound_from` to `unbound_to` are unbound.
+  void push(size_t count, size_t unbound_from, size_t unbound_to) {
     if (top_ + count > capacity_) grow(top_ + count);
     // The slots hold None, which owns nothing: they can be overwritten as they are.
     Value* slots = slots_.get() + top_;
-    for (size_t i = 0; i < unbound_count; ++i) new (&slots[i]) Value(unbound());
+    for (size_t i = unbound_from; i < unbound_to; ++i) new (&slots[i]) Value(unbound());
     top_ += count;
   }
   void pop_to(size_t top) {

@@ -96,17 +96,17 @@ TEST_F(Lowered, ExpressionStatementsGetInstructionsAndRoomForTemporaries) {
 
 TEST(ValueStack, GrowingKeepsTheSlotsAndPoppingReleasesThem) {
   ostrel::ValueStack stack;
-  stack.push(1, 0);
+  stack.push(1, 0, 1);
   EXPECT_FALSE(ostrel::is_bound(stack[0]));
   stack[0] = Value::list({Value::string("kept")});
-  stack.push(100000, 3);  // grows: the first slot moves
+  stack.push(100003, 0, 100000);  // grows: the first slot moves
   EXPECT_EQ(stack[0].display(), "[kept]");
   EXPECT_FALSE(ostrel::is_bound(stack[99999 + 1]));
   EXPECT_TRUE(stack[100001].is_none());
   stack[100002] = Value::string("released");
   stack.pop_to(1);
   EXPECT_EQ(stack.top(), 1u);
-  stack.push(0, 2);
+  stack.push(2, 0, 0);
   EXPECT_TRUE(stack[2].is_none());  // slots above the top hold None again
 }
 
