@@ -94,7 +94,12 @@ class Evaluator final : public Caller {
     }
     return nullptr;
   }
-  void assign(const code::Ref& ref, Value value);
+  // The nearest bound slot, or the innermost scope's; a name with one slot is that slot.
+  void assign(const code::Ref& ref, Value value) {
+    Value* target = ref.slots.size() == 1 ? nullptr : bound(ref);
+    if (!target) target = &slot(ref.slots.front());
+    *target = std::move(value);
+  }
   void unbind(const code::ScopeSlots& scope);
 
   // dispatch.cpp: the instructions of function bodies and top-level expressions.

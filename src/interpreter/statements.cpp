@@ -91,11 +91,6 @@ void Evaluator::for_each_binding(const std::function<void(std::string_view, cons
   globals_.for_each_bound([&](Symbol name, const Value& value) { visit(symbols_.name(name), value); });
 }
 
-void Evaluator::assign(const code::Ref& ref, Value value) {
-  Value* target = bound(ref);
-  if (!target) target = &slot(ref.slots.front());
-  *target = std::move(value);
-}
 
 void Evaluator::unbind(const code::ScopeSlots& scope) {
   for (uint32_t index : scope) local(index) = unbound();

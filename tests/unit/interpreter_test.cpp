@@ -141,3 +141,36 @@ TEST(DisplayForm, AValueTooLargeToDisplayIsAnOutOfMemoryError) {
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
+
+// A failure deep in calls and loops run by the dispatch loop, some of them reached through map,
+// leaves nothing behind: the next program in the same interpreter (the REPL's case) runs from a
+// clean frame, with the failed run's globals as they were left.
+TEST_F(Programs, AFailureInsideNestedCallsAndLoopsLeavesACleanInterpreter) {
+  // def inner(n) = { for j in [1, 2]: { if j == n: j + "x" }; 0 }
+  ExprPtr fails_at_n = if_else(binary(Op::Eq, name("j"), name("n")), add(name("j"), text("x")));
+  ExprPtr inner_loop = for_loop("j", list(integer(1), integer(2)), block(expression(std::move(fails_at_n))));
+  Stmt inner = def("inner", {"n"}, block(expression(std::move(inner_loop)), expression(integer(0))));
+  // def outer(n) = { for i in [0]: map(inner, [0, n]); 1 }
+  ExprPtr outer_loop = for_loop("i", list(integer(0)), call("map", name("inner"), list(integer(0), name("n"))));
+  Stmt outer = def("outer", {"n"}, block(expression(std::move(outer_loop)), expression(integer(1))));
+  auto failing = program(std::move(inner), std::move(outer), var("before", integer(5)),
+                         expression(call("outer", integer(2))), var("after", integer(6)));
+  EXPECT_EQ(run(*failing), "error: cannot add 2 and x");
+  std::set<std::string> names = variables();
+  EXPECT_TRUE(names.count("before") && !names.count("after"));
+  // for k in [1, 2, 3]: total = total + outer(0) + k
+  ExprPtr step = assign(name("total"), add(add(name("total"), call("outer", integer(0))), name("k")));
+  auto next = program(var("total", integer(0)),
+                      expression(for_loop("k", list(integer(1), integer(2), integer(3)), std::move(step))),
+                      expression(name("total")));
+  EXPECT_EQ(run(*next), "9");
+  // The calls a failure unwound no longer count: after failing 60,000 calls deep, a recursion
+  // almost as deep as the cap still fits.
+  // def down(n) = if n == 0: 1 + "x" else: down(n - 1)
+  ExprPtr recurse = call("down", binary(Op::Sub, name("n"), integer(1)));
+  auto deep = program(def("down", {"n"}, if_else(binary(Op::Eq, name("n"), integer(0)), add(integer(1), text("x")),
+                                                 std::move(recurse))),
+                      expression(call("down", integer(60000))));
+  EXPECT_EQ(run(*deep), "error: cannot add 1 and x");
+  EXPECT_EQ(run(*program(counting_function(), expression(call("count", integer(99990))))), "99990");
+}

@@ -124,3 +124,33 @@ TEST(Globals, SlotsStayAndOnlyBoundOnesAreListedInTheOrderMet) {
   globals.for_each_bound([&](ostrel::Symbol name, const Value&) { listed.push_back(name); });
   EXPECT_EQ(listed, (std::vector<ostrel::Symbol>{7, 3}));
 }
+
+TEST_F(Lowered, AVariableIsReadInPlaceOnlyWhereNothingAfterItCanAssignIt) {
+  // def f(x, y) = [x + y, x + (x = 1)]
+  auto top = lower(def("f", {"x", "y"},
+                       list(binary(Op::Add, name("x"), name("y")),
+                            binary(Op::Add, name("x"), assign(name("x"), integer(1))))));
+  std::vector<const ostrel::code::Instruction*> sums;
+  // The list literal is walked as a tree; its elements are not instructions: lower them alone.
+  const auto& elements = node<ostrel::code::Elements>(top.statement.function.code->body).elements;
+  ostrel::code::Chunk plain, assigning;
+  ostrel::code::compile_instructions(*elements[0], 10, guard, plain);
+  ostrel::code::compile_instructions(*elements[1], 10, guard, assigning);
+  EXPECT_EQ(plain.code.front().op, ostrel::code::Op::Binary);
+  EXPECT_NE(plain.code.front().p, nullptr);  // x read in its own slot
+  EXPECT_EQ(assigning.code.front().op, ostrel::code::Op::LoadLocal);  // x copied before the assignment
+  const auto& sum = assigning.code[assigning.code.size() - 2];
+  EXPECT_EQ(sum.op, ostrel::code::Op::Binary);
+  EXPECT_EQ(sum.p, nullptr);
+}
+
+TEST_F(Lowered, ACallsArgumentsFollowItsCalleeInConsecutiveRegisters) {
+  auto top = lower(expression(call("f", integer(1), call("g", integer(2)), integer(3))));
+  const auto& code = top.instructions->code;
+  auto call = std::find_if(code.rbegin(), code.rend(), [](const auto& in) { return in.op == ostrel::code::Op::Call; });
+  ASSERT_NE(call, code.rend());
+  EXPECT_EQ(call->a, 0u);  // the result register
+  EXPECT_EQ(call->b, 1u);  // f, then its arguments in 2, 3 and 4
+  EXPECT_EQ(call->c, 3u);
+  EXPECT_GE(top.frame_size, 5u);
+}
