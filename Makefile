@@ -7,7 +7,7 @@ setup:
 	bash scripts/setup.sh
 
 # Profile-guided: an instrumented build in build-profile/ runs the training of bench/train.sh, and
-# the build in build/ is optimised with what that counted (10-25% faster on bench/). Files that do
+# the build in build/ is optimised with what that counted (10-30% faster on bench/). Files that do
 # not change keep the optimisation of the counts they were built with.
 PROFILE_DIR := $(CURDIR)/build-profile/counts
 build: setup
