@@ -15,7 +15,7 @@ limit_mb=${LIMIT_MB:-4096}
 work=$(mktemp -d /tmp/ostrel-growth.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-# Program generators: each writes the program for size $1 to standard output.
+# Program generators: each writes the program for the size given to standard output.
 defs() {
   awk -v n="$1" 'BEGIN { for (i = 0; i < n; i++) printf "def f%d(x) = x + %d\n", i, i; printf "print(f%d(1))\n", n - 1 }'
 }
@@ -46,9 +46,9 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 seconds() { printf "%.3f" "$1"; }
 row() { printf '%-34s %9s %9s %9s %6s %9s %9s %6s\n' "$@"; }
 
-# One row: LABEL GENERATOR N; the second size is N * 2 unless given as a fourth argument.
+# One row: LABEL GENERATOR N, run at N and 2N.
 check() {
-  local label=$1 generate=$2 small=$3 large=${4:-$(($3 * 2))}
+  local label=$1 generate=$2 small=$3 large=$(($3 * 2))
   "$generate" "$small" >"$work/small.ost"
   "$generate" "$large" >"$work/large.ost"
   set -- $("$measure" -t "$timeout" -m "$limit_mb" "$rounds" "$ostrel" run "$work/small.ost" \
