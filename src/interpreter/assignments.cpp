@@ -36,7 +36,8 @@ bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value
 
 // The part after both operands are evaluated.
 bool Evaluator::finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out) {
-  if (node.target && node.op == ast::BinaryOperator::Add) return assign_sum(*node.target, std::move(current), operand, out);
+  if (node.target && node.op == ast::BinaryOperator::Add)
+    return assign_sum(*node.target, std::move(current), operand, out);
   Value result;
   if (!take(binary_operation(node.op, current, operand), result)) return false;
   if (!node.target) return fail("invalid compound assignment target");

@@ -67,7 +67,8 @@ void Evaluator::unwind(size_t calls, size_t walks) {
 // A call of a user function from the dispatch loop: the callee's frame is its own name, then the
 // arguments moved out of the registers after the callee (extra ones stay behind with the
 // caller's temporaries), then its captures; the loop goes on in the callee's instructions.
-__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code, const Instruction*& ip, Value*& R) {
+__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code,
+                                                                 const Instruction*& ip, Value*& R) {
   const FunctionObject& function = function_of(R[in.b]);
   const code::FunctionCode& callee = *function.code;
   size_t frame = stack_.top();
@@ -93,7 +94,8 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
 }
 
 // The end of a call made by the dispatch loop: the result goes into the caller's register.
-__attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& code, const Instruction*& ip, Value*& R) {
+__attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& code,
+                                                                 const Instruction*& ip, Value*& R) {
   ActiveCall& call = calls_.back();
   Value result = std::move(result_register);
   stack_.pop_to(call.frame);
@@ -127,7 +129,9 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   } while (false)
 #define REFETCH() (R = &stack_[base_])
   // An operand read in place: a frame slot or a global.
-  auto in_place = [&](uint32_t r) -> Value& { return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r]; };
+  auto in_place = [&](uint32_t r) -> Value& {
+    return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r];
+  };
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
 // they are destroyed: a computed goto leaves a scope without running destructors.
 

@@ -97,9 +97,12 @@ bool Evaluator::evaluate_binary(const code::Binary& node, Value& out) {
   const Value& left = *left_in_place;
   const Value& right = *right_in_place;
   // Integer arithmetic and comparisons are by far the most frequent: spare them the general path.
-  if (left.is(K::Int) && right.is(K::Int) && integer_operation(node.op, left.as_int(), right.as_int(), out)) return true;
+  if (left.is(K::Int) && right.is(K::Int) && integer_operation(node.op, left.as_int(), right.as_int(), out))
+    return true;
   // A left operand evaluated here is ours to grow; one read in place belongs to a variable.
-  if (node.op == Op::Add) return take(add_into(left_in_place == &left_value ? std::move(left_value) : left, right), out);
+  if (node.op == Op::Add) {
+    return take(add_into(left_in_place == &left_value ? std::move(left_value) : left, right), out);
+  }
   return take(binary_operation(node.op, left, right), out);
 }
 

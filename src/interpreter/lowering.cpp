@@ -31,8 +31,10 @@ std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& cal
   if (!callee) return std::nullopt;
   const auto& arguments = call.arguments;
   bool mapping = *callee == "map" || *callee == "filter";
-  if (mapping && arguments.size() == 2 && range_call(*arguments[1]))
-    return Call::WalkedRange{*callee == "map" ? Walker::Map : Walker::Filter, builtin_named(*callee), range_call(*arguments[1]), 1};
+  if (mapping && arguments.size() == 2 && range_call(*arguments[1])) {
+    Walker walker = *callee == "map" ? Walker::Map : Walker::Filter;
+    return Call::WalkedRange{walker, builtin_named(*callee), range_call(*arguments[1]), 1};
+  }
   if (*callee == "sum" && !arguments.empty() && range_call(*arguments[0]))
     return Call::WalkedRange{Walker::Sum, builtin_named(*callee), range_call(*arguments[0]), 0};
   return std::nullopt;
