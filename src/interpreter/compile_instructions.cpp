@@ -305,6 +305,9 @@ uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, 
   InstructionCompiler compiler(first_temporary + 1, guard, chunk);
   compiler.expression(expression, first_temporary);
   compiler.end(first_temporary);
+  // A jump straight to an End is that End: a branch that finishes a body saves a dispatch.
+  for (Instruction& instruction : chunk.code)
+    if (instruction.op == Op::Jump && chunk.code[instruction.a].op == Op::End) instruction = chunk.code[instruction.a];
   return compiler.temporaries_end();
 }
 

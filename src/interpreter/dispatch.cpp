@@ -69,6 +69,7 @@ void Evaluator::unwind(size_t calls, size_t walks) {
 // caller's temporaries), then its captures; the loop goes on in the callee's instructions.
 __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code,
                                                                  const Instruction*& ip, Value*& R) {
+  if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
   const FunctionObject& function = function_of(R[in.b]);
   const code::FunctionCode& callee = *function.code;
   size_t frame = stack_.top();
@@ -78,10 +79,6 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   if (callee.self_slot) F[*callee.self_slot] = R[in.b];
   const std::vector<uint32_t>& params = callee.param_slots;
   for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(R[in.b + 1 + i]) : Value();
-  if (call_depth_ >= kMaxCallDepth) {
-    stack_.pop_to(frame);
-    return fail(kTooDeep);
-  }
   const std::vector<uint32_t>& captured = callee.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
   // The call keeps the function alive, whatever the body does to the name it was called by.
@@ -303,14 +300,19 @@ End:
 }
 
 // A call of anything but a user function: builtins and library members, or the error for a
-// value that cannot be called.
+// value that cannot be called. The argument list is the one the previous such call used, so a
+// call allocates nothing once a list of its length has been made; a call made while this one
+// runs (a map's function calling len) takes a list of its own.
 bool Evaluator::call_registers(const Instruction& in, Value& out) {
   size_t callee_at = base_ + in.b;
   Value callee = std::move(stack_[callee_at]);
-  ValueList arguments;
-  arguments.reserve(in.c);
+  ValueList arguments = std::move(spare_arguments_);
+  arguments.clear();
   for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
-  return apply(callee, arguments, out);
+  bool called = apply(callee, arguments, out);
+  arguments.clear();
+  spare_arguments_ = std::move(arguments);
+  return called;
 }
 
 }  // namespace ostrel
