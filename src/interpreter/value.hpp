@@ -117,10 +117,11 @@ class Value {
  private:
   explicit Value(Kind k) : kind_(k), int_(0) {}
   Value(Kind k, HeapObject* object) : kind_(k), heap_(object) {}
-  bool is_heap() const {
-    return kind_ == Kind::String || kind_ == Kind::List || kind_ == Kind::Dict || kind_ == Kind::Tuple ||
-           kind_ == Kind::Function;
-  }
+  // One bit test: this runs on every copy, move-assignment and destruction of a value.
+  static constexpr uint32_t kHeapKinds = 1u << static_cast<int>(Kind::String) | 1u << static_cast<int>(Kind::List) |
+                                         1u << static_cast<int>(Kind::Dict) | 1u << static_cast<int>(Kind::Tuple) |
+                                         1u << static_cast<int>(Kind::Function);
+  bool is_heap() const { return (kHeapKinds >> static_cast<int>(kind_)) & 1u; }
   HeapObject* unshare();
 
   Kind kind_;
