@@ -1,5 +1,7 @@
 #include "interpreter/lowering.hpp"
 
+#include <algorithm>
+
 namespace ostrel {
 namespace {
 
@@ -339,23 +341,37 @@ code::ScopeSlots Lowering::leave_scope() {
 }
 
 code::Slot Lowering::declare(const std::string& name) {
+  code::Slot slot = innermost_slot(name);
+  if (!slot.global) mark_declared(slot.index);
+  return slot;
+}
+
+uint32_t Lowering::declare_local(const std::string& name) {
+  uint32_t slot = local_slot(*function_->innermost, symbols_.intern(name));
+  mark_declared(slot);
+  return slot;
+}
+
+void Lowering::use(code::Ref& ref, const std::string& name, bool assigned) {
+  if (assigned) innermost_slot(name);
+  ref.name = symbols_.intern(name);
+  resolve_later(ref);
+}
+
+void Lowering::resolve_later(code::Ref& ref) { function_->uses.emplace_back(&ref, function_->innermost); }
+
+code::Slot Lowering::innermost_slot(const std::string& name) {
   Scope& scope = *function_->innermost;
   Symbol symbol = symbols_.intern(name);
   if (scope.global) return {globals_.slot_of(symbol), true};
   return {local_slot(scope, symbol), false};
 }
 
-uint32_t Lowering::declare_local(const std::string& name) {
-  return local_slot(*function_->innermost, symbols_.intern(name));
+void Lowering::mark_declared(uint32_t slot) {
+  std::vector<bool>& declared = function_->declared;
+  if (declared.size() <= slot) declared.resize(slot + 1);
+  declared[slot] = true;
 }
-
-void Lowering::use(code::Ref& ref, const std::string& name, bool assigned) {
-  if (assigned) declare(name);
-  ref.name = symbols_.intern(name);
-  resolve_later(ref);
-}
-
-void Lowering::resolve_later(code::Ref& ref) { function_->uses.emplace_back(&ref, function_->innermost); }
 
 uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
   for (const auto& [bound, slot] : scope.slots)
@@ -367,17 +383,34 @@ uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
 void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
   for (Scope* s = scope; s; s = s->parent) {
     if (s->global) {
-      ref.slots.push_back({globals_.slot_of(ref.name), true});
+      uint32_t slot = globals_.slot_of(ref.name);
+      // A global is never unbound again; top-level statements are lowered just before they run.
+      if (is_bound(globals_[slot])) keep_declared_only(function, ref);
+      ref.slots.push_back({slot, true});
       return;
     }
     for (size_t i = 0; i < s->slots.size(); ++i) {
       if (s->slots[i].first != ref.name) continue;
+      if (i < s->always_bound) {  // the call's own name or a parameter: never unbound
+        keep_declared_only(function, ref);
+        ref.slots.push_back({s->slots[i].second, false});
+        return;
+      }
       ref.slots.push_back({s->slots[i].second, false});
-      if (i < s->always_bound) return;  // the call's own name or a parameter: never unbound
       break;
     }
   }
   ref.slots.push_back({captured_slot(function, ref.name), false});
+}
+
+// Called when the next slot of the Ref is always bound. An assignment binds an inner scope's
+// slot only when no slot of the name is bound, so before that slot only the declared ones can
+// ever hold the name; dropping the others lets a name often keep a single slot.
+void Lowering::keep_declared_only(const Function& function, code::Ref& ref) {
+  auto never_bound = [&](const code::Slot& slot) {
+    return slot.index >= function.declared.size() || !function.declared[slot.index];
+  };
+  ref.slots.erase(std::remove_if(ref.slots.begin(), ref.slots.end(), never_bound), ref.slots.end());
 }
 
 uint32_t Lowering::captured_slot(Function& function, Symbol name) {

@@ -69,10 +69,14 @@ class Lowering {
     uint32_t frame_size = 0;
     std::vector<std::pair<Symbol, uint32_t>> captured;
     std::vector<std::pair<code::Ref*, Scope*>> uses;
+    std::vector<bool> declared;  // by slot: a declaration binds it (see keep_declared_only)
   };
 
+  code::Slot innermost_slot(const std::string& name);
   uint32_t local_slot(Scope& scope, Symbol name);
+  void mark_declared(uint32_t slot);
   void resolve(Function& function, code::Ref& ref, Scope* scope);
+  void keep_declared_only(const Function& function, code::Ref& ref);
   uint32_t captured_slot(Function& function, Symbol name);
 
   SymbolTable& symbols_;

@@ -66,6 +66,23 @@ TEST_F(Lowered, AssignmentsInInlineLoopBodiesBindTheEnclosingScope) {
             "G" + std::to_string(global("w").index));
 }
 
+TEST_F(Lowered, AssignmentsBeforeANameAlwaysBoundKeepOnlyDeclaredSlots) {
+  // With total bound already, the loop's slot for it could never be bound: only the global is
+  // left. A declaration in the body keeps the body's own slot, ahead of the global.
+  globals[global("total").index] = Value::integer(0);
+  std::string total = "G" + std::to_string(global("total").index);
+  auto top = lower(expression(for_loop("i", name("xs"), assign(name("total"), name("i")))));
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(node<ostrel::code::For>(top.statement.expr).body).target), total);
+  auto declared = lower(expression(
+      for_loop("i", name("xs"), block(expression(assign(name("total"), name("i"))), var("total", integer(1))))));
+  const auto& body = node<ostrel::code::Block>(node<ostrel::code::For>(declared.statement.expr).body);
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(body.statements[0].expr).target), "L1 " + total);
+  // def f(n) = for i in xs: (n = i)  -- the parameter is always bound: its slot only
+  auto function = lower(def("f", {"n"}, for_loop("i", name("xs"), assign(name("n"), name("i")))));
+  const auto& loop = node<ostrel::code::For>(function.statement.function.code->body);
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(loop.body).target), "L1");
+}
+
 TEST_F(Lowered, FunctionsCaptureOnlyWhatTheyUseAndPassItThroughNestedOnes) {
   // def f(a) = lambda: a + b + f
   auto top = lower(def("f", {"a"}, lambda({}, binary(Op::Add, binary(Op::Add, name("a"), name("b")), name("f")))));
