@@ -71,6 +71,12 @@ class Value {
   ~Value() {
     if (is_heap()) release(heap_);
   }
+  // Makes this None, releasing what it held.
+  void reset() noexcept {
+    if (is_heap()) release(heap_);
+    kind_ = Kind::None;
+    int_ = 0;
+  }
   void swap(Value& other) noexcept {
     std::swap(kind_, other.kind_);
     std::swap(int_, other.int_);

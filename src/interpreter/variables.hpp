@@ -58,11 +58,7 @@ class ValueStack {
     top_ += count;
   }
   void pop_to(size_t top) {
-    Value* slots = slots_.get();
-    for (size_t i = top; i < top_; ++i) {
-      slots[i].~Value();
-      new (&slots[i]) Value();
-    }
+    for (Value* slot = slots_.get() + top, *end = slots_.get() + top_; slot != end; ++slot) slot->reset();
     top_ = top;
   }
 
