@@ -15,15 +15,20 @@ const char* name_of(UnaryOperator op) {
 
 namespace {
 
-void take(ExprPtr& e, std::vector<ExprPtr>& out) {
-  if (e) out.push_back(std::move(e));
+// Detached nodes are chained through the nodes themselves: freeing a tree must not allocate, since
+// it also runs while an out-of-memory error unwinds.
+void take(ExprPtr& e, Expr*& out) {
+  if (!e) return;
+  Expr* node = e.release();
+  node->next_to_free = out;
+  out = node;
 }
 
-void take_all(std::vector<ExprPtr>& list, std::vector<ExprPtr>& out) {
+void take_all(std::vector<ExprPtr>& list, Expr*& out) {
   for (auto& e : list) take(e, out);
 }
 
-void take_from_statements(std::vector<Stmt>& statements, std::vector<ExprPtr>& out) {
+void take_from_statements(std::vector<Stmt>& statements, Expr*& out) {
   for (auto& s : statements) {
     if (auto* d = std::get_if<stmt::VariableDeclaration>(&s.node)) take(d->value, out);
     else if (auto* f = std::get_if<stmt::FunctionDeclaration>(&s.node)) take(f->decl.body, out);
@@ -33,9 +38,9 @@ void take_from_statements(std::vector<Stmt>& statements, std::vector<ExprPtr>& o
 }
 
 // Moves the child expressions of one node (including those held by the statements of a block and
-// the arms of a match) into `out`, leaving the node shallow.
+// the arms of a match) onto the chain `out`, leaving the node shallow.
 struct ChildDetacher {
-  std::vector<ExprPtr>& out;
+  Expr*& out;
   void operator()(expr::List& n) { take_all(n.elements, out); }
   void operator()(expr::Tuple& n) { take_all(n.elements, out); }
   void operator()(expr::Dict& n) {
@@ -73,12 +78,13 @@ struct ChildDetacher {
 }  // namespace
 
 Expr::~Expr() {
-  std::vector<ExprPtr> pending;
+  Expr* pending = nullptr;
   std::visit(ChildDetacher{pending}, node);
-  while (!pending.empty()) {
-    ExprPtr next = std::move(pending.back());
-    pending.pop_back();
+  while (pending) {
+    Expr* next = pending;
+    pending = next->next_to_free;
     std::visit(ChildDetacher{pending}, next->node);
+    delete next;  // shallow by now: its own destructor finds no children
   }
 }
 

@@ -102,6 +102,7 @@ struct Expr {
                             expr::While, expr::Match, expr::Lambda, expr::ListComprehension, expr::Block,
                             expr::Assign, expr::CompoundAssign>;
   Node node;
+  Expr* next_to_free = nullptr;  // used only while a tree is being freed
 
   template <class T>
   explicit Expr(T&& n) : node(std::forward<T>(n)) {}

@@ -65,27 +65,26 @@ const Value& ascii_character(unsigned char c) {
   return table[c];
 }
 
-// Payloads whose count reached zero while another one was being freed wait here, so that
-// freeing a value nested a million levels deep does not recurse a million times.
-std::vector<HeapObject*>& pending_releases() {
-  static thread_local std::vector<HeapObject*> pending;
-  return pending;
-}
+// Payloads whose count reached zero while another one was being freed wait on this chain, so that
+// freeing a value nested a million levels deep does not recurse a million times. The chain runs
+// through the payloads themselves: freeing must not allocate, since it also runs while an
+// out-of-memory error unwinds.
+thread_local HeapObject* pending_releases = nullptr;
 thread_local bool releasing = false;
 
 }  // namespace
 
 void free_payload(HeapObject* object) {
   if (releasing) {
-    pending_releases().push_back(object);
+    object->next_to_free = pending_releases;
+    pending_releases = object;
     return;
   }
   releasing = true;
   object->dispose();
-  auto& pending = pending_releases();
-  while (!pending.empty()) {
-    HeapObject* next = pending.back();
-    pending.pop_back();
+  while (pending_releases) {
+    HeapObject* next = pending_releases;
+    pending_releases = next->next_to_free;
     next->dispose();
   }
   releasing = false;

@@ -16,7 +16,10 @@ struct Builtin;  // a predefined function's table entry (builtins.hpp)
 
 // Base of every heap payload. The count is not atomic: values never cross threads.
 struct HeapObject {
-  uint32_t refs = 1;
+  union {
+    uint32_t refs = 1;
+    HeapObject* next_to_free;  // once the count is zero: the chain of payloads waiting to be freed
+  };
   HeapObject() = default;
   HeapObject(const HeapObject&) : refs(1) {}  // a copy starts with its own single reference
   HeapObject& operator=(const HeapObject&) = delete;
