@@ -30,15 +30,13 @@ uint64_t number_hash(double number) {
   return mix(bits);
 }
 
-uint64_t text_hash(std::string_view text) { return mix(std::hash<std::string_view>{}(text)); }
-
 std::optional<uint64_t> scalar_hash(const Value& value) {
   switch (value.kind()) {
     case K::Int: return number_hash(static_cast<double>(value.as_int()));
     case K::Float:
       if (std::isnan(value.as_float())) return std::nullopt;
       return number_hash(value.as_float());
-    case K::String: return text_hash(value.as_string());
+    case K::String: return value.text_hash();
     case K::Bool: return mix(value.as_bool() ? 3 : 2);
     case K::None: return mix(1);
     default: return std::nullopt;  // tuples, dictionaries and functions equal nothing
@@ -80,6 +78,8 @@ bool shadows(const Value& earlier, const Value& later) {
 }
 
 }  // namespace
+
+uint64_t text_hash(std::string_view text) { return mix(std::hash<std::string_view>{}(text)); }
 
 std::optional<uint64_t> key_hash(const Value& key) {
   return key.is(K::List) ? list_hash(key) : scalar_hash(key);

@@ -17,6 +17,8 @@ namespace ostrel {
 
 // The hash of a value under the language's equality, or nothing for a value equal to nothing.
 std::optional<uint64_t> key_hash(const Value& key);
+// The hash of a String key with this text.
+uint64_t text_hash(std::string_view text);
 
 class KeyIndex {
  public:

@@ -20,6 +20,7 @@ namespace {
 struct StringObject final : HeapObject {
   std::string text;
   TextIndex index;
+  uint64_t hash = 0;  // of the text as a dictionary key, once asked for; 0 until then
   explicit StringObject(std::string t) : text(std::move(t)) {}
   HeapObject* clone() const override { return new StringObject(*this); }
 };
@@ -114,6 +115,7 @@ void Value::append_text(std::string_view tail) {
   size_t old_size = object->text.size();
   object->text.append(tail);
   object->index.appended(object->text, old_size);
+  object->hash = 0;
 }
 
 ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items; }
@@ -121,6 +123,12 @@ ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items
 int64_t Value::character_count() const {
   auto* object = static_cast<StringObject*>(heap_);
   return object->index.count(object->text);
+}
+
+uint64_t Value::text_hash() const {
+  auto* object = static_cast<StringObject*>(heap_);
+  if (object->hash == 0) object->hash = ostrel::text_hash(object->text);
+  return object->hash;
 }
 
 Value Value::character_at(int64_t position) const {

@@ -106,6 +106,9 @@ class Value {
   // as a String. Constant time once the text has been looked at (see TextIndex).
   int64_t character_count() const;
   Value character_at(int64_t position) const;
+  // String: text_hash (key_index.hpp) of the text, kept with the payload so that a key looked
+  // up again and again is hashed once.
+  uint64_t text_hash() const;
 
   // Dict: the value of the first pair whose key equals `key` (by `equals`), or null; and of the
   // first pair whose key is the String `text`. Hashed beyond a few pairs (see KeyIndex).

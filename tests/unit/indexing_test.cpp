@@ -159,3 +159,23 @@ TEST(DictLookup, PairsKeepTheirOrderAndDuplicates) {
   EXPECT_EQ(dict.as_dict().size(), 30u);
   EXPECT_EQ(dict.display().substr(0, 24), "{k0: 0, odd: 1, k2: 2, o");
 }
+
+// A string remembers its hash once looked up; growing it in place, alone or shared, must not
+// leave the old hash behind for either holder.
+TEST(DictLookup, AKeyGrownAfterALookupFindsItsNewText) {
+  ValuePairs pairs;
+  for (int i = 0; i < 20; ++i) pairs.emplace_back(Value::string("k" + std::to_string(i)), Value::integer(i));
+  Value dict = Value::dict(pairs);
+  Value key = Value::string("k1");
+  ASSERT_EQ(dict.find(key)->as_int(), 1);
+  key.append_text("2");
+  ASSERT_EQ(dict.find(key)->as_int(), 12);
+  Value shared = key;
+  shared.append_text("x");
+  EXPECT_EQ(dict.find(shared), nullptr);
+  EXPECT_EQ(dict.find(key)->as_int(), 12);
+  shared = key;
+  key.append_text("3");
+  EXPECT_EQ(dict.find(key), nullptr);
+  EXPECT_EQ(dict.find(shared)->as_int(), 12);
+}
