@@ -104,11 +104,7 @@ class InstructionCompiler {
   }
 
   void binary(const Binary& node, uint32_t result) {
-    uint32_t mark = next_;
-    Instruction instruction{Op::Binary, node.op, {}, result};
-    operands(*node.left, *node.right, instruction, Op::BinaryConstant);
-    emit(instruction);
-    next_ = mark;
+    two_operands({Op::Binary, node.op, {}, result}, *node.left, *node.right, Op::BinaryConstant);
   }
 
   void unary(const Unary& node, uint32_t result) {
@@ -120,9 +116,13 @@ class InstructionCompiler {
   }
 
   void index(const Index& node, uint32_t result) {
+    two_operands({Op::Index, {}, {}, result}, *node.target, *node.index, Op::IndexConstant);
+  }
+
+  // An operator or an index: both operands in temporaries, or the right one as a constant.
+  void two_operands(Instruction instruction, const Expr& left, const Expr& right, Op with_constant) {
     uint32_t mark = next_;
-    Instruction instruction{Op::Index, {}, {}, result};
-    operands(*node.target, *node.index, instruction, Op::IndexConstant);
+    operands(left, right, instruction, with_constant);
     emit(instruction);
     next_ = mark;
   }
