@@ -54,6 +54,7 @@ class InstructionCompiler {
       case ExprKind::Match: return match(as<Match>(e), result);
       case ExprKind::Assign: return assignment(as<Assign>(e), result);
       case ExprKind::CompoundAssign: return compound(as<CompoundAssign>(e), result);
+      case ExprKind::Lambda: return emit({Op::MakeFunction, {}, {}, result, 0, 0, &as<Lambda>(e).closure});
       default: return eval(e, result);
     }
   }
@@ -141,8 +142,30 @@ class InstructionCompiler {
     uint32_t callee = temporary();
     expression(*node.callee, callee);
     for (const ExprPtr& argument : node.arguments) expression(*argument, temporary());
-    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(node.arguments.size())});
+    if (node.mapping) map_or_call(*node.mapping, callee, result);
+    else emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(node.arguments.size())});
     next_ = mark;
+  }
+
+  // `map(f, xs)` and `filter(f, xs)` with a user function: the walk over xs calls f one element
+  // after another in this loop instead of the builtin calling back into a loop of its own each
+  // time. The plain call after MapStart takes every other case, with the builtin's checks.
+  void map_or_call(const Builtin& walker, uint32_t callee, uint32_t result) {
+    bool map = walker.name == "map";
+    size_t start = here();
+    emit({Op::MapStart, {}, {}, 0, callee, map, &walker});
+    emit({Op::Call, {}, {}, result, callee, 2});
+    size_t to_end = here();
+    emit({Op::Jump});
+    jump_here(start);
+    // MapStart took the list out of its register: the calls go there, the element after it.
+    uint32_t call = callee + 2;
+    temporary();
+    uint32_t top = static_cast<uint32_t>(here());
+    emit({Op::MapCall, {}, {}, call, call, 1});
+    emit({map ? Op::Collect : Op::Keep, {}, {}, top, call});
+    emit({Op::CollectEnd, {}, {}, result});
+    jump_here(to_end);
   }
 
   // Jumps past what follows when the condition is false; returns where to patch the target.

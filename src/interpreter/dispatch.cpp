@@ -112,7 +112,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
-      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchArm, &&NoMatch, &&End,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapCall, &&Collect, &&Keep,
+      &&CollectEnd, &&MatchArm, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -270,7 +271,7 @@ ForStart: {
   Sequence items;
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
-  walks_.push_back({std::move(items), 0});
+  walks_.push_back({std::move(items), 0, {}});
   REFETCH();
 }
   NEXT();
@@ -282,6 +283,44 @@ ForNext: {
 }
 ForEnd:
   walks_.pop_back();
+  NEXT();
+MapStart: {
+  Value& list = R[in->b + 2];
+  if (is_builtin(R[in->b], &operand<Builtin>(in->p)) && R[in->b + 1].is(K::Function) && list.is(K::List)) {
+    Walk& walk = walks_.emplace_back();
+    if (in->c) walk.results.reserve(list.as_list().size());
+    walk.items = Sequence(std::move(list));
+    ip = code + in->a;
+  }
+  NEXT();
+}
+MapCall: {
+  Walk& walk = walks_.back();
+  if (walk.next == walk.items.size()) {
+    R[in->b - 1] = Value();
+    ++ip;
+  } else {
+    R[in->b] = R[in->b - 1];
+    R[in->b + 1] = walk.items.at(walk.next++);
+    if (!enter_call(*in, code, ip, R)) return false;
+  }
+  NEXT();
+}
+Collect:
+  walks_.back().results.push_back(std::move(R[in->b]));
+  ip = code + in->a;
+  NEXT();
+Keep: {
+  Walk& walk = walks_.back();
+  if (is_true(R[in->b])) walk.results.push_back(walk.items.at(walk.next - 1));
+  ip = code + in->a;
+  NEXT();
+}
+CollectEnd: {
+  Value list = Value::list(std::move(walks_.back().results));
+  walks_.pop_back();
+  R[in->a] = std::move(list);
+}
   NEXT();
 MatchArm:
   if (!enter_arm(operand<code::Pattern>(in->p), R[in->b])) ip = code + in->a;

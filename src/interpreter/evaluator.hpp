@@ -46,10 +46,12 @@ class Frame;
 
 inline constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
 
-// A for loop's walk in the dispatch loop: its elements and the next one's position.
+// A walk over a list or range in the dispatch loop (a for loop, or map or filter calling a user
+// function): its elements, the next one's position and, for map and filter, the results so far.
 struct Walk {
   Sequence items;
   uint64_t next = 0;
+  ValueList results;
 };
 
 // A call the dispatch loop is in: the function (kept alive while it runs), where the caller
