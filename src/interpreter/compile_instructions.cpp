@@ -194,7 +194,11 @@ class InstructionCompiler {
     emit({Op::Jump, {}, {}, top});
     jump_here(top);
     emit({Op::ForEnd});
-    emit({Op::Unbind, {}, {}, 0, 0, 0, &node.scope});
+    unbind(node.scope);
+  }
+
+  void unbind(const ScopeSlots& scope) {
+    if (!scope.empty()) emit({Op::Unbind, {}, {}, 0, 0, 0, &scope});
   }
 
   // Each arm tries its pattern; a guard that fails unbinds the arm's names and goes on with the
@@ -229,7 +233,8 @@ class InstructionCompiler {
     for (const Stmt& statement : node.statements)
       if (statement.kind == Stmt::Kind::Sequence) return eval(node, result);
     std::vector<size_t> returns;
-    emit({Op::LoadNone, {}, {}, result});
+    // Every statement leaves a value in `result`.
+    if (node.statements.empty()) emit({Op::LoadNone, {}, {}, result});
     for (const Stmt& statement : node.statements) {
       uint32_t mark = next_;
       switch (statement.kind) {
@@ -260,7 +265,7 @@ class InstructionCompiler {
       next_ = mark;
     }
     for (size_t from : returns) jump_here(from);
-    emit({Op::Unbind, {}, {}, 0, 0, 0, &node.scope});
+    unbind(node.scope);
   }
 
   void assignment(const Assign& node, uint32_t result) {
