@@ -30,6 +30,7 @@ enum class Op : uint8_t {
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
   Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
   Call,          // R[a] = R[b](R[b+1], ..., R[b+c])
+  CallInPlace,   // R[a] = V(R[a+1], ..., R[a+c]), V the variable of the one-slot Ref *p in operand b
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true
   CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary
@@ -47,7 +48,7 @@ enum class Op : uint8_t {
   MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+1] a user function, starts
                  // walking the list R[b+2] and jumps to a; otherwise goes on (to the plain call).
                  // c: whether the results are as many as the elements (map)
-  MapCall,       // R[a] = R[b-1](the next element), the call resuming at the next instruction;
+  MapCall,       // R[a] = R[b-1](R[b] = the next element), resuming at the next instruction;
                  // without one, R[b-1] = None and the next instruction is skipped
   Collect,       // appends R[b] to the innermost walk's results; to a
   Keep,          // appends the innermost walk's current element when R[b] is true; to a
