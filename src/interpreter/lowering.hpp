@@ -46,6 +46,8 @@ class Lowering {
   // Scopes, as the walk enters and leaves them.
   void enter_scope();
   code::ScopeSlots leave_scope();
+  // How many slots the innermost scope has so far.
+  size_t scope_size() const { return function_->innermost->slots.size(); }
   // The innermost scope's own slot for a name (a declaration, a loop variable, a pattern name).
   code::Slot declare(const std::string& name);
   uint32_t declare_local(const std::string& name);
