@@ -138,12 +138,60 @@ class InstructionCompiler {
 
   void call(const Call& node, uint32_t result) {
     if (node.walked_range) return eval(node, result);
+    if (call_in_place(node, result)) return;
     uint32_t mark = next_;
     uint32_t callee = temporary();
     expression(*node.callee, callee);
     for (const ExprPtr& argument : node.arguments) expression(*argument, temporary());
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(node.arguments.size())});
     next_ = mark;
+  }
+
+  // A callee held by one slot is called where it is, without a copy, when no one can tell: the
+  // arguments cannot assign it, and it is bound or they cannot fail (so that a callee's unbound
+  // error still comes before anything the arguments do). The arguments go in the registers
+  // after the result's, which must be the last one taken.
+  bool call_in_place(const Call& node, uint32_t result) {
+    const Ref* callee = single_slot_name(*node.callee);
+    if (!callee || next_ != result + 1) return false;
+    const auto& arguments = node.arguments;
+    if (!callee->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail)) return false;
+    for (const ExprPtr& argument : arguments)
+      if (!assigns_nothing(*argument)) return false;
+    uint32_t mark = next_;
+    for (const ExprPtr& argument : arguments) expression(*argument, temporary());
+    uint32_t operand = callee->slots[0].index | (callee->slots[0].global ? kGlobalOperand : 0);
+    emit({Op::CallInPlace, {}, {}, result, operand, static_cast<uint32_t>(arguments.size()), callee});
+    next_ = mark;
+    return true;
+  }
+
+  static bool cannot_fail(const ExprPtr& e) {
+    return e->kind == ExprKind::Constant || (e->kind == ExprKind::Name && as<Name>(*e).ref.always_bound);
+  }
+
+  // Whether evaluating `e` assigns no variable of this frame. Only assignments can, and the
+  // blocks, loops, conditionals and matches that may hold one; a call cannot, as a function
+  // assigns only the slots of its own frame.
+  bool assigns_nothing(const Expr& e) const {
+    if (guard_.exhausted()) return false;
+    auto all = [this](const std::vector<ExprPtr>& list) {
+      return std::all_of(list.begin(), list.end(), [this](const ExprPtr& x) { return assigns_nothing(*x); });
+    };
+    switch (e.kind) {
+      case ExprKind::Constant:
+      case ExprKind::Name:
+      case ExprKind::Lambda: return true;
+      case ExprKind::Binary: return assigns_nothing(*as<Binary>(e).left) && assigns_nothing(*as<Binary>(e).right);
+      case ExprKind::Unary: return assigns_nothing(*as<Unary>(e).operand);
+      case ExprKind::Pipe: return assigns_nothing(*as<Pipe>(e).left) && assigns_nothing(*as<Pipe>(e).right);
+      case ExprKind::Call: return assigns_nothing(*as<Call>(e).callee) && all(as<Call>(e).arguments);
+      case ExprKind::Index: return assigns_nothing(*as<Index>(e).target) && assigns_nothing(*as<Index>(e).index);
+      case ExprKind::Member: return assigns_nothing(*as<Member>(e).object);
+      case ExprKind::List:
+      case ExprKind::Tuple: return all(as<Elements>(e).elements);
+      default: return false;
+    }
   }
 
   // Jumps past what follows when the condition is false; returns where to patch the target.

@@ -53,64 +53,71 @@ bool Evaluator::run(const code::Chunk& chunk, Value& out) {
   return false;
 }
 
+// The running frame is the innermost call's: walked frames are released before this runs.
 void Evaluator::unwind(size_t calls, size_t walks) {
   while (calls_.size() > calls) {
-    ActiveCall& call = calls_.back();
-    stack_.pop_to(call.frame);
-    base_ = call.base;
+    stack_.pop_to(base_);
+    base_ = calls_.back().base;
     --call_depth_;
     calls_.pop_back();
   }
   walks_.resize(walks);
 }
 
-// A call of a user function from the dispatch loop: the callee's frame is its own name, then the
-// arguments moved out of the registers after the callee (extra ones stay behind with the
-// caller's temporaries), then its captures; the loop goes on in the callee's instructions.
-__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code,
+// A call of a user function from the dispatch loop, the callee in operand `callee` and its
+// arguments in the registers from `arguments` on. The callee's frame is its own name, then the
+// arguments moved out of the registers (extra ones stay behind with the caller's temporaries),
+// then its captures; the loop goes on in the callee's instructions. The function stays where the
+// caller holds it, which keeps it alive while it runs: a temporary of the caller's frame, or a
+// variable the callee cannot assign (a function assigns only its own frame's slots).
+__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, uint32_t callee,
+                                                                 uint32_t arguments, const Instruction*& code,
                                                                  const Instruction*& ip, Value*& R) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
-  const FunctionObject& function = function_of(R[in.b]);
-  const code::FunctionCode& callee = *function.code;
+  const FunctionObject& function = function_of(operand_value(callee));
+  const code::FunctionCode& body = *function.code;
   size_t frame = stack_.top();
-  stack_.push(callee.frame_size, callee.bound_on_entry, callee.variables);
+  stack_.push(body.frame_size, body.bound_on_entry, body.variables);
   R = &stack_[base_];
   Value* F = &stack_[frame];
-  if (callee.self_slot) F[*callee.self_slot] = R[in.b];
-  const std::vector<uint32_t>& params = callee.param_slots;
-  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(R[in.b + 1 + i]) : Value();
-  const std::vector<uint32_t>& captured = callee.capture_slots;
-  for (size_t i = 0; i < captured.size(); ++i) F[captured[i]] = function.captures[i];
-  // The call keeps the function alive, whatever the body does to the name it was called by.
-  calls_.push_back({std::move(R[in.b]), code, ip, in.a, base_, frame});
+  // The new frame's slots own nothing yet: they are filled without releasing what they held.
+  if (body.self_slot) fill(F[*body.self_slot], Value(operand_value(callee)));
+  const std::vector<uint32_t>& params = body.param_slots;
+  Value* given = R + arguments;
+  if (body.params_in_order) {
+    Value* first = F + (params.empty() ? 0 : params[0]);
+    for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], std::move(given[i]));
+  } else {
+    for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(given[i]) : Value();
+  }
+  const std::vector<uint32_t>& captured = body.capture_slots;
+  for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
+  calls_.push_back({code, ip, in.a, base_});
   ++call_depth_;
   base_ = frame;
   R = F;
-  code = ip = callee.instructions.code.data();
+  code = ip = body.instructions.code.data();
   return true;
 }
 
 // The end of a call made by the dispatch loop: the result goes into the caller's register.
 __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& code,
                                                                  const Instruction*& ip, Value*& R) {
-  ActiveCall& call = calls_.back();
-  Value result = std::move(result_register);
-  stack_.pop_to(call.frame);
+  const ActiveCall& call = calls_.back();
+  R = &stack_[call.base];
+  R[call.result] = std::move(result_register);
+  stack_.pop_to(base_);
   base_ = call.base;
   code = call.code;
   ip = call.resume;
-  uint32_t target = call.result;
   --call_depth_;
   calls_.pop_back();
-  R = &stack_[base_];
-  R[target] = std::move(result);
 }
-
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
-      &&IndexConstant, &&Member, &&Call, &&Jump,
+      &&IndexConstant, &&Member, &&Call, &&CallInPlace, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
       &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast,
       &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
@@ -190,13 +197,24 @@ Member: {
 }
   NEXT();
 Call:
-  if (!R[in->b].is(K::Function)) {
+  if (R[in->b].is(K::Function)) {
+    if (!enter_call(*in, in->b, in->b + 1, code, ip, R)) return false;
+  } else {
     Value result;
-    if (!call_registers(*in, result)) return false;
+    if (!call_registers(std::move(R[in->b]), in->b + 1, in->c, result)) return false;
     REFETCH();
     R[in->a] = std::move(result);
+  }
+  NEXT();
+CallInPlace:
+  if (in_place(in->b).is(K::Function)) {
+    if (!enter_call(*in, in->b, in->a + 1, code, ip, R)) return false;
   } else {
-    if (!enter_call(*in, code, ip, R)) return false;
+    if (!is_bound(in_place(in->b))) return undefined(operand<code::Ref>(in->p));
+    Value result;
+    if (!call_registers(in_place(in->b), in->a + 1, in->c, result)) return false;
+    REFETCH();
+    R[in->a] = std::move(result);
   }
   NEXT();
 Jump:
@@ -328,15 +346,14 @@ End:
 // value that cannot be called. The argument list is the one the previous such call used, so a
 // call allocates nothing once a list of its length has been made; a call made while this one
 // runs (a map's function calling len) takes a list of its own.
-bool Evaluator::call_registers(const Instruction& in, Value& out) {
-  size_t callee_at = base_ + in.b;
-  Value callee = std::move(stack_[callee_at]);
-  ValueList arguments = std::move(spare_arguments_);
-  arguments.clear();
-  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(std::move(stack_[callee_at + 1 + i]));
-  bool called = apply(callee, arguments, out);
-  arguments.clear();
-  spare_arguments_ = std::move(arguments);
+bool Evaluator::call_registers(Value callee, uint32_t arguments, uint32_t count, Value& out) {
+  size_t first = base_ + arguments;
+  ValueList list = std::move(spare_arguments_);
+  list.clear();
+  for (uint32_t i = 0; i < count; ++i) list.push_back(std::move(stack_[first + i]));
+  bool called = apply(callee, list, out);
+  list.clear();
+  spare_arguments_ = std::move(list);
   return called;
 }
 

@@ -52,15 +52,13 @@ struct Walk {
   uint64_t next = 0;
 };
 
-// A call the dispatch loop is in: the function (kept alive while it runs), where the caller
-// goes on and into which of its registers the result goes, the caller's frame and the callee's.
+// A call the dispatch loop is in: where the caller goes on, into which of its registers the
+// result goes, and the caller's frame (the callee's is the running one).
 struct ActiveCall {
-  Value function;
   const code::Instruction* code;
   const code::Instruction* resume;
   uint32_t result;
   size_t base;
-  size_t frame;
 };
 
 class Evaluator final : public Caller {
@@ -106,11 +104,15 @@ class Evaluator final : public Caller {
   bool run(const code::Chunk& chunk, Value& out);
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);
-  bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
-                  Value*& registers);
+  bool enter_call(const code::Instruction& in, uint32_t callee, uint32_t arguments, const code::Instruction*& code,
+                  const code::Instruction*& ip, Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
-  bool call_registers(const code::Instruction& in, Value& out);
+  bool call_registers(Value callee, uint32_t arguments, uint32_t count, Value& out);
+  // An instruction's operand: a register of the running frame, or a global (kGlobalOperand).
+  Value& operand_value(uint32_t r) {
+    return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : stack_[base_ + r];
+  }
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
   bool undefined(const code::Ref& ref);
 

@@ -30,6 +30,7 @@ enum class Op : uint8_t {
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
   Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
   Call,          // R[a] = R[b](R[b+1], ..., R[b+c])
+  CallInPlace,   // R[a] = V(R[a+1], ..., R[a+c]), V the variable of the one-slot Ref *p in operand b
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true
   CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary

@@ -259,6 +259,14 @@ Stmt of_kind(Stmt::Kind kind) {
   return out;
 }
 
+// Whether the parameters' slots are `first`, `first + 1`, ...: no name given twice, none the
+// function's own.
+bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t first) {
+  for (size_t i = 0; i < slots.size(); ++i)
+    if (slots[i] != first + i) return false;
+  return true;
+}
+
 }  // namespace
 
 bool Lowering::out_of_stack() {
@@ -309,6 +317,7 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   if (name) code->self_slot = local_slot(call, symbols_.intern(*name));
   for (const auto& param : params) code->param_slots.push_back(local_slot(call, symbols_.intern(param.name)));
   call.always_bound = call.slots.size();
+  code->params_in_order = params_follow_one_another(code->param_slots, code->self_slot ? 1 : 0);
   code->bound_on_entry = static_cast<uint32_t>(call.slots.size());
   code->body = expression(body);
   function_ = inner.outer;
@@ -387,7 +396,8 @@ void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
     if (s->global) {
       uint32_t slot = globals_.slot_of(ref.name);
       // A global is never unbound again; top-level statements are lowered just before they run.
-      if (is_bound(globals_[slot])) keep_declared_only(function, ref);
+      ref.always_bound = is_bound(globals_[slot]);
+      if (ref.always_bound) keep_declared_only(function, ref);
       ref.slots.push_back({slot, true});
       return;
     }
@@ -396,6 +406,7 @@ void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
       if (i < s->always_bound) {  // the call's own name or a parameter: never unbound
         keep_declared_only(function, ref);
         ref.slots.push_back({s->slots[i].second, false});
+        ref.always_bound = true;
         return;
       }
       ref.slots.push_back({s->slots[i].second, false});

@@ -22,6 +22,10 @@ inline bool is_bound(const Value& slot) {
   return !slot.is(Value::Kind::BuiltinFn) || &slot.as_builtin() != &kUnboundMark;
 }
 
+// Puts a value into a slot that owns nothing (None or unbound), skipping the release that an
+// assignment would make.
+inline void fill(Value& empty_slot, Value&& value) { new (&empty_slot) Value(std::move(value)); }
+
 class Globals {
  public:
   // The name's slot, made unbound on first use.
