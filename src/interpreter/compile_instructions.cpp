@@ -246,6 +246,10 @@ class InstructionCompiler {
     unbind(node.scope);
   }
 
+  void unbind(const ScopeSlots& scope) {
+    if (!scope.empty()) emit({Op::Unbind, {}, {}, 0, 0, 0, &scope});
+  }
+
   // The arms in order: each is its pattern's tests, any of which goes on with the next arm when
   // it fails, then the guard, which does the same when false, then the body. Consecutive arms
   // whose patterns are tuples (or lists) share one test of the kind, which skips them all when
@@ -348,16 +352,13 @@ class InstructionCompiler {
     if (pattern.rest) emit({Op::LoadRest, {}, {}, *pattern.rest, value, count});
   }
 
-  void unbind(const ScopeSlots& slots) {
-    if (!slots.empty()) emit({Op::Unbind, {}, {}, 0, 0, 0, &slots});
-  }
-
   // A `return` ends the block with its value: a jump to the block's end.
   void block(const Block& node, uint32_t result) {
     for (const Stmt& statement : node.statements)
       if (statement.kind == Stmt::Kind::Sequence) return eval(node, result);
     std::vector<size_t> returns;
-    emit({Op::LoadNone, {}, {}, result});
+    // Every statement leaves a value in `result`.
+    if (node.statements.empty()) emit({Op::LoadNone, {}, {}, result});
     for (const Stmt& statement : node.statements) {
       uint32_t mark = next_;
       switch (statement.kind) {

@@ -185,6 +185,14 @@ Index:
 IndexConstant: {
   const Value& target = in_place(in->b);
   const Value& index = in->op == Op::Index ? in_place(in->c) : operand<Value>(in->q);
+  // A list read by a position inside it, the most frequent indexing, skips the general path.
+  if (target.is(K::List) && index.is(K::Int)) {
+    const ValueList& items = target.as_list();
+    if (static_cast<uint64_t>(index.as_int()) < items.size()) {
+      R[in->a] = items[index.as_int()];
+      NEXT();  // nothing of this block's own is alive yet
+    }
+  }
   Value result;
   if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
   R[in->a] = std::move(result);
@@ -289,13 +297,14 @@ ForStart: {
   Sequence items;
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
-  walks_.push_back({std::move(items), 0});
+  uint64_t count = items.size();
+  walks_.push_back({std::move(items), count, 0});
   REFETCH();
 }
   NEXT();
 ForNext: {
   Walk& walk = walks_.back();
-  if (walk.next == walk.items.size()) ip = code + in->a;
+  if (walk.next == walk.count) ip = code + in->a;
   else R[in->b] = walk.items.at(walk.next++);
   NEXT();
 }
