@@ -1,9 +1,9 @@
 #pragma once
 // The instruction set: the hot part of the lowered form (names, constants, operators, calls,
-// conditionals, loops, blocks, assignments) as a flat array of register instructions that one
-// dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
-// slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
-// the variables.
+// conditionals, loops, matches with their patterns, blocks, assignments, lambdas, map and filter
+// over user functions) as a flat array of register instructions that one dispatch loop runs
+// (dispatch.cpp). Registers are slots of the running frame: a variable's own slot (or a
+// global's) when an operand can be read in place, otherwise a temporary slot above the variables.
 // Every other expression (collections, comprehensions, pipes, ...) is one Eval instruction that
 // walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
@@ -53,7 +53,13 @@ enum class Op : uint8_t {
   Collect,       // appends R[b] to the innermost walk's results; to a
   Keep,          // appends the innermost walk's current element when R[b] is true; to a
   CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk
-  MatchArm,      // binds the names of Pattern *p when R[b] fits it, or jumps to a
+  MatchKind,     // to a unless R[b] is of kind c (a Value::Kind)
+  MatchLength,   // to a unless R[b] (a Tuple or List) has c elements
+  MatchLengthAtLeast,  // to a unless R[b] (a Tuple or List) has c elements or more
+  MatchConstant,  // to a unless R[b] equals *q (a Value)
+  LoadElement,   // R[a] = element c of R[b], a Tuple or List
+  LoadRest,      // R[a] = a List of the elements of R[b] (a List) from position c on
+  Copy,          // R[a] = R[b]
   NoMatch,       // fails: no arm was chosen
   End,           // the result is R[a]
 };
