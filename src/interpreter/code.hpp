@@ -54,7 +54,8 @@ struct Slot {
 // A name where the code reads or assigns it: the slots that may hold it there, innermost scope
 // first. The first bound one is the variable; when none is, reading fails and assigning binds
 // the first (which is then the innermost scope's own). Before a slot that is always bound (a
-// parameter, a global bound when the statement was lowered), only declared slots are listed.
+// parameter, a loop's variable, a global bound when the statement was lowered), only declared
+// slots are listed.
 struct Ref {
   Symbol name = 0;
   std::vector<Slot> slots;
@@ -131,7 +132,8 @@ struct Pattern {
   std::optional<uint32_t> rest;   // List
 };
 struct Arm {
-  ScopeSlots scope;
+  ScopeSlots scope;     // the pattern's names first, then those the guard and body assign
+  ScopeSlots assigned;  // the names of `scope` the pattern does not bind
   Pattern pattern;
   ExprPtr guard;  // null when the arm has none
   ExprPtr body;

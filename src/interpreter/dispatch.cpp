@@ -126,7 +126,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
-      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchArm, &&NoMatch, &&End,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast,
+      &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -191,6 +192,14 @@ Index:
 IndexConstant: {
   const Value& target = in_place(in->b);
   const Value& index = in->op == Op::Index ? in_place(in->c) : operand<Value>(in->q);
+  // A list read by a position inside it, the most frequent indexing, skips the general path.
+  if (target.is(K::List) && index.is(K::Int)) {
+    const ValueList& items = target.as_list();
+    if (static_cast<uint64_t>(index.as_int()) < items.size()) {
+      R[in->a] = items[index.as_int()];
+      NEXT();  // nothing of this block's own is alive yet
+    }
+  }
   Value result;
   if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
   R[in->a] = std::move(result);
@@ -285,21 +294,46 @@ ForStart: {
   Sequence items;
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
-  walks_.push_back({std::move(items), 0});
+  uint64_t count = items.size();
+  walks_.push_back({std::move(items), count, 0});
   REFETCH();
 }
   NEXT();
 ForNext: {
   Walk& walk = walks_.back();
-  if (walk.next == walk.items.size()) ip = code + in->a;
+  if (walk.next == walk.count) ip = code + in->a;
   else R[in->b] = walk.items.at(walk.next++);
   NEXT();
 }
 ForEnd:
   walks_.pop_back();
   NEXT();
-MatchArm:
-  if (!enter_arm(operand<code::Pattern>(in->p), R[in->b])) ip = code + in->a;
+MatchKind:
+  if (R[in->b].kind() != static_cast<K>(in->c)) ip = code + in->a;
+  NEXT();
+MatchLength:
+  if (R[in->b].as_list().size() != in->c) ip = code + in->a;
+  NEXT();
+MatchLengthAtLeast:
+  if (R[in->b].as_list().size() < in->c) ip = code + in->a;
+  NEXT();
+MatchConstant: {
+  const Value& value = R[in->b];
+  const Value& literal = operand<Value>(in->q);
+  bool equal = value.is(K::Int) && literal.is(K::Int) ? value.as_int() == literal.as_int() : literal.equals(value);
+  if (!equal) ip = code + in->a;
+  NEXT();
+}
+LoadElement:
+  R[in->a] = R[in->b].as_list()[in->c];
+  NEXT();
+LoadRest: {
+  const ValueList& items = R[in->b].as_list();
+  R[in->a] = Value::list(ValueList(items.begin() + in->c, items.end()));
+}
+  NEXT();
+Copy:
+  R[in->a] = R[in->b];
   NEXT();
 NoMatch:
   return fail(kNoMatchingArm);

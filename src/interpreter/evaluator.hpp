@@ -46,9 +46,10 @@ class Frame;
 
 inline constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
 
-// A for loop's walk in the dispatch loop: its elements and the next one's position.
+// A for loop's walk in the dispatch loop: its elements, their count and the next one's position.
 struct Walk {
   Sequence items;
+  uint64_t count = 0;
   uint64_t next = 0;
 };
 

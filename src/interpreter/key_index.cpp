@@ -120,8 +120,8 @@ size_t KeyIndex::find(const ValuePairs& pairs, const Value& key) const {
   return probe(pairs, *hash, [&](const Value& candidate) { return candidate.equals(key); });
 }
 
-size_t KeyIndex::find_text(const ValuePairs& pairs, std::string_view text) const {
-  return probe(pairs, text_hash(text), [&](const Value& candidate) {
+size_t KeyIndex::find_text(const ValuePairs& pairs, std::string_view text, uint64_t hash) const {
+  return probe(pairs, hash, [&](const Value& candidate) {
     return candidate.is(K::String) && candidate.as_string() == text;
   });
 }

@@ -27,8 +27,8 @@ class KeyIndex {
   explicit KeyIndex(const ValuePairs& pairs);
   // Position of the first pair whose key equals `key`, or npos.
   size_t find(const ValuePairs& pairs, const Value& key) const;
-  // Position of the first pair whose key is the String `text`, or npos.
-  size_t find_text(const ValuePairs& pairs, std::string_view text) const;
+  // Position of the first pair whose key is the String `text` (whose text_hash is `hash`), or npos.
+  size_t find_text(const ValuePairs& pairs, std::string_view text, uint64_t hash) const;
 
  private:
   struct Slot {

@@ -126,6 +126,7 @@ struct ExpressionLowering {
     out->range = range_call(*n.iterable);
     lowering.enter_scope();
     out->variable = lowering.declare_local(n.variable);
+    lowering.bound_from_start();  // each step binds the variable before the body runs
     out->body = sub(*n.body);
     out->scope = lowering.leave_scope();
     return out;
@@ -143,9 +144,12 @@ struct ExpressionLowering {
       lowering.enter_scope();
       Arm lowered;
       lowered.pattern = lowering.pattern(arm.pattern);
+      size_t pattern_names = lowering.scope_size();
+      lowering.bound_from_start();  // the pattern binds its names before the guard and body run
       if (arm.guard) lowered.guard = sub(*arm.guard);
       lowered.body = sub(*arm.body);
       lowered.scope = lowering.leave_scope();
+      lowered.assigned.assign(lowered.scope.begin() + pattern_names, lowered.scope.end());
       out->arms.push_back(std::move(lowered));
     }
     return out;
@@ -336,18 +340,44 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   return closure;
 }
 
+void Lowering::bound_from_start() {
+  Scope& scope = *function_->innermost;
+  scope.always_bound = scope.slots.size();
+}
+
 void Lowering::enter_scope() {
   Scope& scope = function_->scopes.emplace_back();
   scope.parent = function_->innermost;
   function_->innermost = &scope;
 }
 
+// A slot that is only assigned to is bound by an assignment only while no outer slot of the name
+// is bound; when an outer one always is, it is never bound and need not be unbound (see
+// keep_declared_only).
 code::ScopeSlots Lowering::leave_scope() {
   Scope& scope = *function_->innermost;
   code::ScopeSlots slots;
-  for (const auto& entry : scope.slots) slots.push_back(entry.second);
+  for (size_t i = 0; i < scope.slots.size(); ++i) {
+    auto [name, slot] = scope.slots[i];
+    bool declared = slot < function_->declared.size() && function_->declared[slot];
+    if (declared || i < scope.always_bound || !always_bound_outside(scope, name)) slots.push_back(slot);
+  }
   function_->innermost = scope.parent;
   return slots;
+}
+
+// Whether the nearest scope around `scope` that can hold the name always holds it bound; the
+// same walk outwards as resolve's.
+bool Lowering::always_bound_outside(const Scope& scope, Symbol name) {
+  for (const Scope* s = scope.parent; s; s = s->parent) {
+    if (s->global) return is_bound(globals_[globals_.slot_of(name)]);
+    for (size_t i = 0; i < s->slots.size(); ++i) {
+      if (s->slots[i].first != name) continue;
+      if (i < s->always_bound) return true;
+      break;
+    }
+  }
+  return false;
 }
 
 code::Slot Lowering::declare(const std::string& name) {
@@ -402,7 +432,7 @@ void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
     }
     for (size_t i = 0; i < s->slots.size(); ++i) {
       if (s->slots[i].first != ref.name) continue;
-      if (i < s->always_bound) {  // the call's own name or a parameter: never unbound
+      if (i < s->always_bound) {  // never unbound while code of this scope runs
         keep_declared_only(function, ref);
         ref.slots.push_back({s->slots[i].second, false});
         ref.always_bound = true;

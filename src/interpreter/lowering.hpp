@@ -46,6 +46,10 @@ class Lowering {
   // Scopes, as the walk enters and leaves them.
   void enter_scope();
   code::ScopeSlots leave_scope();
+  // How many slots the innermost scope has so far.
+  size_t scope_size() const { return function_->innermost->slots.size(); }
+  // The innermost scope's slots so far are bound before any of its code runs, and stay so.
+  void bound_from_start();
   // The innermost scope's own slot for a name (a declaration, a loop variable, a pattern name).
   code::Slot declare(const std::string& name);
   uint32_t declare_local(const std::string& name);
@@ -59,7 +63,7 @@ class Lowering {
   struct Scope {
     Scope* parent = nullptr;  // null for the outermost scope of a function or of the top level
     std::vector<std::pair<Symbol, uint32_t>> slots;
-    size_t always_bound = 0;  // the first slots are the call's own name and parameters
+    size_t always_bound = 0;  // the first slots: a call's own name and parameters, a loop's variable
     bool global = false;      // the top level's own scope: the global table
   };
   struct Function {
@@ -74,6 +78,7 @@ class Lowering {
 
   code::Slot innermost_slot(const std::string& name);
   uint32_t local_slot(Scope& scope, Symbol name);
+  bool always_bound_outside(const Scope& scope, Symbol name);
   void mark_declared(uint32_t slot);
   void resolve(Function& function, code::Ref& ref, Scope* scope);
   void keep_declared_only(const Function& function, code::Ref& ref);
