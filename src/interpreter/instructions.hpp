@@ -7,6 +7,7 @@
 // Every other expression (collections, comprehensions, pipes, ...) is one Eval instruction that
 // walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -29,8 +30,8 @@ enum class Op : uint8_t {
   Index,         // R[a] = R[b][R[c]]; p and q as for Binary
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
   Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
-  Call,          // R[a] = R[b](R[b+1], ..., R[b+c])
-  CallInPlace,   // R[a] = V(R[a+1], ..., R[a+c]), V the variable of the one-slot Ref *p in operand b
+  Call,          // R[a] = O(the c Arguments at *q), O operand b: a temporary, or the variable of
+                 // the one-slot Ref *p read in place
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true
   CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary
@@ -48,8 +49,8 @@ enum class Op : uint8_t {
   MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+1] a user function, starts
                  // walking the list R[b+2] and jumps to a; otherwise goes on (to the plain call).
                  // c: whether the results are as many as the elements (map)
-  MapCall,       // R[a] = R[b-1](R[b] = the next element), resuming at the next instruction;
-                 // without one, R[b-1] = None and the next instruction is skipped
+  MapCall,       // R[a] = R[b](the next element, put in R[a] for the Argument at *q), resuming at
+                 // the next instruction; without one, R[b] = None and the next instruction is skipped
   Collect,       // appends R[b] to the innermost walk's results; to a
   Keep,          // appends the innermost walk's current element when R[b] is true; to a
   CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk
@@ -76,8 +77,18 @@ struct Instruction {
   const void* q = nullptr;
 };
 
+// An argument of a call: a temporary the call takes over, or a variable or a constant it copies
+// where it is.
+struct Argument {
+  enum class From : uint8_t { Temporary, Variable, Constant };
+  From from = From::Temporary;
+  uint32_t operand = 0;          // Temporary: a register; Variable: an operand read in place
+  const void* constant = nullptr;  // Constant: a Value
+};
+
 struct Chunk {
   std::vector<Instruction> code;
+  std::deque<std::vector<Argument>> arguments;  // of the calls in `code`, which point into it
 };
 
 // Appends the instructions of an expression to `chunk`, ending with its value in register
