@@ -132,7 +132,8 @@ struct Pattern {
   std::optional<uint32_t> rest;   // List
 };
 struct Arm {
-  ScopeSlots scope;
+  ScopeSlots scope;     // the pattern's names first, then those the guard and body assign
+  ScopeSlots assigned;  // the names of `scope` the pattern does not bind
   Pattern pattern;
   ExprPtr guard;  // null when the arm has none
   ExprPtr body;

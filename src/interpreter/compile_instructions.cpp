@@ -4,6 +4,7 @@
 // as the operand) only where nothing evaluated after the read could assign it; otherwise it is
 // loaded into a temporary first, as the tree walk reads it at that moment.
 #include <algorithm>
+#include <optional>
 
 #include "interpreter/code.hpp"
 #include "interpreter/instructions.hpp"
@@ -249,31 +250,106 @@ class InstructionCompiler {
     if (!scope.empty()) emit({Op::Unbind, {}, {}, 0, 0, 0, &scope});
   }
 
-  // Each arm tries its pattern; a guard that fails unbinds the arm's names and goes on with the
-  // next arm.
+  // The arms in order: each is its pattern's tests, any of which goes on with the next arm when
+  // it fails, then the guard, which does the same when false, then the body. Consecutive arms
+  // whose patterns are tuples (or lists) share one test of the kind, which skips them all when
+  // it fails. The names a pattern binds stay bound when its arm is not taken after all: only
+  // that arm reads them, and it binds them all again before it does. The names its guard
+  // assigned are unbound.
   void match(const Match& node, uint32_t result) {
+    size_t start = here();
     uint32_t mark = next_;
     uint32_t scrutinee = temporary();
     expression(*node.scrutinee, scrutinee);
-    std::vector<size_t> to_end;
+    std::vector<size_t> to_end, to_next_arm, to_other_kind;
+    std::optional<Pattern::Kind> run;  // the kind of the run of sequence patterns the arm is in
     for (const Arm& arm : node.arms) {
-      size_t next_arm = here();
-      emit({Op::MatchArm, {}, {}, 0, scrutinee, 0, &arm.pattern});
-      size_t guard_failed = 0;
-      if (arm.guard) guard_failed = jump_unless(*arm.guard);
+      for (size_t from : to_next_arm) jump_here(from);
+      to_next_arm.clear();
+      std::optional<Pattern::Kind> kind = sequence_kind(arm.pattern);
+      if (kind != run) {
+        for (size_t from : to_other_kind) jump_here(from);
+        to_other_kind.clear();
+        run = kind;
+        if (run) to_other_kind.push_back(kind_test(*run, scrutinee));
+      }
+      pattern(arm.pattern, scrutinee, to_next_arm, run.has_value());
+      if (arm.guard) to_next_arm.push_back(jump_unless(*arm.guard));
       expression(*arm.body, result);
-      emit({Op::Unbind, {}, {}, 0, 0, 0, &arm.scope});
+      unbind(arm.scope);
       to_end.push_back(here());
       emit({Op::Jump});
-      if (arm.guard) {
-        jump_here(guard_failed);
-        emit({Op::Unbind, {}, {}, 0, 0, 0, &arm.scope});
+      if (arm.guard && !arm.assigned.empty()) {
+        jump_here(to_next_arm.back());
+        to_next_arm.pop_back();
+        unbind(arm.assigned);
       }
-      jump_here(next_arm);
     }
+    for (size_t from : to_next_arm) jump_here(from);
+    for (size_t from : to_other_kind) jump_here(from);
     emit({Op::NoMatch});
     for (size_t from : to_end) jump_here(from);
     next_ = mark;
+    if (pattern_too_deep_) {  // the tree walk takes the whole match, guarding its own stack
+      pattern_too_deep_ = false;
+      chunk_.code.resize(start);
+      eval(node, result);
+    }
+  }
+
+  static std::optional<Pattern::Kind> sequence_kind(const Pattern& pattern) {
+    if (pattern.kind == Pattern::Kind::Tuple || pattern.kind == Pattern::Kind::List) return pattern.kind;
+    return std::nullopt;
+  }
+
+  // Jumps away unless the value is a Tuple (or List); returns where to patch the target.
+  size_t kind_test(Pattern::Kind kind, uint32_t value) {
+    Value::Kind wanted = kind == Pattern::Kind::Tuple ? Value::Kind::Tuple : Value::Kind::List;
+    emit({Op::MatchKind, {}, {}, 0, value, static_cast<uint32_t>(wanted)});
+    return here() - 1;
+  }
+
+  // Tests whether the value in register `value` fits a pattern and loads the names it binds
+  // into their slots, in the order the pattern names them (the later of a name given twice
+  // wins). `kind_known`: the value has been found to be of the pattern's kind.
+  void pattern(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm, bool kind_known) {
+    if (guard_.exhausted()) pattern_too_deep_ = true;
+    if (pattern_too_deep_) return;
+    switch (pattern.kind) {
+      case Pattern::Kind::Wildcard: return;
+      case Pattern::Kind::Name: return emit({Op::Copy, {}, {}, pattern.name, value});
+      case Pattern::Kind::Literal:
+        to_next_arm.push_back(here());
+        return emit({Op::MatchConstant, {}, {}, 0, value, 0, nullptr, &pattern.literal});
+      case Pattern::Kind::Never:
+        to_next_arm.push_back(here());
+        return emit({Op::Jump});
+      case Pattern::Kind::Tuple:
+      case Pattern::Kind::List:
+        if (!kind_known) to_next_arm.push_back(kind_test(pattern.kind, value));
+        return elements(pattern, value, to_next_arm);
+    }
+  }
+
+  // The length, then the elements from the first on, then the rest name.
+  void elements(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm) {
+    auto count = static_cast<uint32_t>(pattern.elements.size());
+    to_next_arm.push_back(here());
+    emit({pattern.rest ? Op::MatchLengthAtLeast : Op::MatchLength, {}, {}, 0, value, count});
+    for (uint32_t i = 0; i < count; ++i) {
+      const Pattern& element = pattern.elements[i];
+      if (element.kind == Pattern::Kind::Wildcard) continue;
+      if (element.kind == Pattern::Kind::Name) {
+        emit({Op::LoadElement, {}, {}, element.name, value, i});
+        continue;
+      }
+      uint32_t mark = next_;
+      uint32_t held = temporary();
+      emit({Op::LoadElement, {}, {}, held, value, i});
+      this->pattern(element, held, to_next_arm, false);
+      next_ = mark;
+    }
+    if (pattern.rest) emit({Op::LoadRest, {}, {}, *pattern.rest, value, count});
   }
 
   // A `return` ends the block with its value: a jump to the block's end.
@@ -349,6 +425,7 @@ class InstructionCompiler {
   uint32_t high_;
   const StackGuard& guard_;
   Chunk& chunk_;
+  bool pattern_too_deep_ = false;  // a pattern of the match being compiled nests too deeply
 };
 
 }  // namespace
@@ -358,9 +435,16 @@ uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, 
   InstructionCompiler compiler(first_temporary + 1, guard, chunk);
   compiler.expression(expression, first_temporary);
   compiler.end(first_temporary);
-  // A jump straight to an End is that End: a branch that finishes a body saves a dispatch.
-  for (Instruction& instruction : chunk.code)
-    if (instruction.op == Op::Jump && chunk.code[instruction.a].op == Op::End) instruction = chunk.code[instruction.a];
+  // What leads straight to an End is that End: a branch that finishes a body saves a dispatch,
+  // and a scope that ends with the frame leaves its slots to the frame's release. Backwards, so
+  // that an unbinding before one that became an End becomes one too.
+  for (size_t i = chunk.code.size(); i-- > 0;) {
+    Instruction& instruction = chunk.code[i];
+    const Instruction* next = instruction.op == Op::Jump     ? &chunk.code[instruction.a]
+                              : instruction.op == Op::Unbind ? &chunk.code[i + 1]
+                                                             : nullptr;
+    if (next && next->op == Op::End) instruction = *next;
+  }
   return compiler.temporaries_end();
 }
 

@@ -119,7 +119,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&CallInPlace, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
-      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchArm, &&NoMatch, &&End,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast,
+      &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -310,8 +311,32 @@ ForNext: {
 ForEnd:
   walks_.pop_back();
   NEXT();
-MatchArm:
-  if (!enter_arm(operand<code::Pattern>(in->p), R[in->b])) ip = code + in->a;
+MatchKind:
+  if (R[in->b].kind() != static_cast<K>(in->c)) ip = code + in->a;
+  NEXT();
+MatchLength:
+  if (R[in->b].as_list().size() != in->c) ip = code + in->a;
+  NEXT();
+MatchLengthAtLeast:
+  if (R[in->b].as_list().size() < in->c) ip = code + in->a;
+  NEXT();
+MatchConstant: {
+  const Value& value = R[in->b];
+  const Value& literal = operand<Value>(in->q);
+  bool equal = value.is(K::Int) && literal.is(K::Int) ? value.as_int() == literal.as_int() : literal.equals(value);
+  if (!equal) ip = code + in->a;
+  NEXT();
+}
+LoadElement:
+  R[in->a] = R[in->b].as_list()[in->c];
+  NEXT();
+LoadRest: {
+  const ValueList& items = R[in->b].as_list();
+  R[in->a] = Value::list(ValueList(items.begin() + in->c, items.end()));
+}
+  NEXT();
+Copy:
+  R[in->a] = R[in->b];
   NEXT();
 NoMatch:
   return fail(kNoMatchingArm);

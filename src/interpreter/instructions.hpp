@@ -1,11 +1,11 @@
 #pragma once
 // The instruction set: the hot part of the lowered form (names, constants, operators, calls,
-// conditionals, loops, blocks, assignments) as a flat array of register instructions that one
-// dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
-// slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
-// the variables.
-// Every other expression (collections, indexing, matches, comprehensions, lambdas, ...) is one
-// Eval instruction that walks its lowered tree, so both ways of running share one meaning.
+// conditionals, loops, matches with their patterns, blocks, assignments) as a flat array of
+// register instructions that one dispatch loop runs (dispatch.cpp). Registers are slots of the
+// running frame: a variable's own slot (or a global's) when an operand can be read in place,
+// otherwise a temporary slot above the variables.
+// Every other expression (collections, comprehensions, lambdas, ...) is one Eval instruction
+// that walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -45,7 +45,13 @@ enum class Op : uint8_t {
   ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
   ForNext,       // R[b] = the next element, or to a when there is none
   ForEnd,        // ends the innermost walk
-  MatchArm,      // binds the names of Pattern *p when R[b] fits it, or jumps to a
+  MatchKind,     // to a unless R[b] is of kind c (a Value::Kind)
+  MatchLength,   // to a unless R[b] (a Tuple or List) has c elements
+  MatchLengthAtLeast,  // to a unless R[b] (a Tuple or List) has c elements or more
+  MatchConstant,  // to a unless R[b] equals *q (a Value)
+  LoadElement,   // R[a] = element c of R[b], a Tuple or List
+  LoadRest,      // R[a] = a List of the elements of R[b] (a List) from position c on
+  Copy,          // R[a] = R[b]
   NoMatch,       // fails: no arm was chosen
   End,           // the result is R[a]
 };

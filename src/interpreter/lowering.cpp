@@ -144,9 +144,12 @@ struct ExpressionLowering {
       lowering.enter_scope();
       Arm lowered;
       lowered.pattern = lowering.pattern(arm.pattern);
+      size_t pattern_names = lowering.scope_size();
+      lowering.bound_from_start();  // the pattern binds its names before the guard and body run
       if (arm.guard) lowered.guard = sub(*arm.guard);
       lowered.body = sub(*arm.body);
       lowered.scope = lowering.leave_scope();
+      lowered.assigned.assign(lowered.scope.begin() + pattern_names, lowered.scope.end());
       out->arms.push_back(std::move(lowered));
     }
     return out;

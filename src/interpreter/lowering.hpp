@@ -48,6 +48,8 @@ class Lowering {
   // Scopes, as the walk enters and leaves them.
   void enter_scope();
   code::ScopeSlots leave_scope();
+  // How many slots the innermost scope has so far.
+  size_t scope_size() const { return function_->innermost->slots.size(); }
   // The innermost scope's slots so far are bound before any of its code runs, and stay so.
   void bound_from_start();
   // The innermost scope's own slot for a name (a declaration, a loop variable, a pattern name).
