@@ -179,8 +179,8 @@ struct CompoundAssign final : Node<ExprKind::CompoundAssign> {
 struct FunctionCode {
   std::optional<uint32_t> self_slot;  // absent for lambdas
   std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
-  // Each parameter has a slot of its own, one after the other, apart from the own name's: the
-  // arguments can move in as a block.
+  // There are parameters, each with a slot of its own, one after the other and apart from the
+  // own name's: the arguments can move in as a block.
   bool params_in_order = false;
   std::vector<uint32_t> capture_slots;
   uint32_t bound_on_entry = 0;  // the own name's and parameters' slots, first in the frame

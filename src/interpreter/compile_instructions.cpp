@@ -81,7 +81,7 @@ class InstructionCompiler {
   // The register holding an operand's value, with the Ref of a variable read in place.
   uint32_t operand(const Expr& e, bool in_place, const Ref*& ref) {
     ref = in_place ? single_slot_name(e) : nullptr;
-    if (ref) return ref->slots[0].index | (ref->slots[0].global ? kGlobalOperand : 0);
+    if (ref) return operand_of(ref->slots[0]);
     uint32_t r = temporary();
     expression(e, r);
     return r;
@@ -136,34 +136,40 @@ class InstructionCompiler {
     next_ = mark;
   }
 
+  // The callee is read in place when it is held by one slot and no one can tell: the arguments
+  // cannot assign it, and it is bound or they cannot fail (so that a callee's unbound error
+  // still comes before anything the arguments do). Then the arguments that are bound variables
+  // or constants are read in place too; the others are computed into temporaries first.
   void call(const Call& node, uint32_t result) {
     if (node.walked_range) return eval(node, result);
-    if (call_in_place(node, result)) return;
+    const auto& arguments = node.arguments;
+    const Ref* in_place = single_slot_name(*node.callee);
+    if (in_place && !in_place->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail))
+      in_place = nullptr;
+    for (const ExprPtr& argument : arguments)
+      if (in_place && !assigns_nothing(*argument)) in_place = nullptr;
     uint32_t mark = next_;
-    uint32_t callee = temporary();
-    expression(*node.callee, callee);
-    for (const ExprPtr& argument : node.arguments) expression(*argument, temporary());
-    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(node.arguments.size())});
+    uint32_t callee = in_place ? operand_of(in_place->slots[0]) : temporary();
+    if (!in_place) expression(*node.callee, callee);
+    std::vector<Argument>& list = chunk_.arguments.emplace_back();
+    for (const ExprPtr& argument : arguments) list.push_back(in_place ? argument_in_place(*argument) : Argument{});
+    for (size_t i = 0; i < arguments.size(); ++i) {
+      if (list[i].from != Argument::From::Temporary) continue;
+      list[i].operand = temporary();
+      expression(*arguments[i], list[i].operand);
+    }
+    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, &list});
     next_ = mark;
   }
 
-  // A callee held by one slot is called where it is, without a copy, when no one can tell: the
-  // arguments cannot assign it, and it is bound or they cannot fail (so that a callee's unbound
-  // error still comes before anything the arguments do). The arguments go in the registers
-  // after the result's, which must be the last one taken.
-  bool call_in_place(const Call& node, uint32_t result) {
-    const Ref* callee = single_slot_name(*node.callee);
-    if (!callee || next_ != result + 1) return false;
-    const auto& arguments = node.arguments;
-    if (!callee->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail)) return false;
-    for (const ExprPtr& argument : arguments)
-      if (!assigns_nothing(*argument)) return false;
-    uint32_t mark = next_;
-    for (const ExprPtr& argument : arguments) expression(*argument, temporary());
-    uint32_t operand = callee->slots[0].index | (callee->slots[0].global ? kGlobalOperand : 0);
-    emit({Op::CallInPlace, {}, {}, result, operand, static_cast<uint32_t>(arguments.size()), callee});
-    next_ = mark;
-    return true;
+  static uint32_t operand_of(const Slot& slot) { return slot.index | (slot.global ? kGlobalOperand : 0); }
+
+  // A constant, or a variable that is always bound, read where it is.
+  static Argument argument_in_place(const Expr& e) {
+    if (e.kind == ExprKind::Constant) return {Argument::From::Constant, 0, &as<Constant>(e).value};
+    const Ref* ref = single_slot_name(e);
+    if (ref && ref->always_bound) return {Argument::From::Variable, operand_of(ref->slots[0])};
+    return {};
   }
 
   static bool cannot_fail(const ExprPtr& e) {

@@ -64,31 +64,38 @@ void Evaluator::unwind(size_t calls, size_t walks) {
   walks_.resize(walks);
 }
 
-// A call of a user function from the dispatch loop, the callee in operand `callee` and its
-// arguments in the registers from `arguments` on. The callee's frame is its own name, then the
-// arguments moved out of the registers (extra ones stay behind with the caller's temporaries),
-// then its captures; the loop goes on in the callee's instructions. The function stays where the
-// caller holds it, which keeps it alive while it runs: a temporary of the caller's frame, or a
-// variable the callee cannot assign (a function assigns only its own frame's slots).
-__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, uint32_t callee,
-                                                                 uint32_t arguments, const Instruction*& code,
+// An argument of a call, taken out of its temporary or copied from where it is held.
+inline Value Evaluator::argument(const code::Argument& argument, Value* R) {
+  using From = code::Argument::From;
+  if (argument.from == From::Temporary) return std::move(R[argument.operand]);
+  if (argument.from == From::Constant) return operand<Value>(argument.constant);
+  uint32_t r = argument.operand;
+  return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r];
+}
+
+// A call of a user function from the dispatch loop. The callee's frame is its own name, then the
+// arguments (extra ones are dropped), then its captures; the loop goes on in the callee's
+// instructions. The function stays where the caller holds it, which keeps it alive while it
+// runs: a temporary of the caller's frame, or a variable the callee cannot assign (a function
+// assigns only its own frame's slots).
+__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code,
                                                                  const Instruction*& ip, Value*& R) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
-  const FunctionObject& function = function_of(operand_value(callee));
+  const FunctionObject& function = function_of(operand_value(in.b));
   const code::FunctionCode& body = *function.code;
   size_t frame = stack_.top();
   stack_.push(body.frame_size, body.bound_on_entry, body.variables);
   R = &stack_[base_];
   Value* F = &stack_[frame];
   // The new frame's slots own nothing yet: they are filled without releasing what they held.
-  if (body.self_slot) fill(F[*body.self_slot], Value(operand_value(callee)));
+  if (body.self_slot) fill(F[*body.self_slot], Value(operand_value(in.b)));
   const std::vector<uint32_t>& params = body.param_slots;
-  Value* given = R + arguments;
+  const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
   if (body.params_in_order) {
-    Value* first = F + (params.empty() ? 0 : params[0]);
-    for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], std::move(given[i]));
+    Value* first = F + params[0];
+    for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], argument(given[i], R));
   } else {
-    for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? std::move(given[i]) : Value();
+    for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? argument(given[i], R) : Value();
   }
   const std::vector<uint32_t>& captured = body.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
@@ -117,7 +124,7 @@ __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_r
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
-      &&IndexConstant, &&Member, &&Call, &&CallInPlace, &&Jump,
+      &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
       &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast,
       &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
@@ -205,22 +212,12 @@ Member: {
 }
   NEXT();
 Call:
-  if (R[in->b].is(K::Function)) {
-    if (!enter_call(*in, in->b, in->b + 1, code, ip, R)) return false;
-  } else {
-    Value result;
-    if (!call_registers(std::move(R[in->b]), in->b + 1, in->c, result)) return false;
-    REFETCH();
-    R[in->a] = std::move(result);
-  }
-  NEXT();
-CallInPlace:
   if (in_place(in->b).is(K::Function)) {
-    if (!enter_call(*in, in->b, in->a + 1, code, ip, R)) return false;
+    if (!enter_call(*in, code, ip, R)) return false;
   } else {
     if (!is_bound(in_place(in->b))) return undefined(operand<code::Ref>(in->p));
     Value result;
-    if (!call_registers(in_place(in->b), in->a + 1, in->c, result)) return false;
+    if (!call_registers(*in, result)) return false;
     REFETCH();
     R[in->a] = std::move(result);
   }
@@ -355,14 +352,15 @@ End:
 // value that cannot be called. The argument list is the one the previous such call used, so a
 // call allocates nothing once a list of its length has been made; a call made while this one
 // runs (a map's function calling len) takes a list of its own.
-bool Evaluator::call_registers(Value callee, uint32_t arguments, uint32_t count, Value& out) {
-  size_t first = base_ + arguments;
-  ValueList list = std::move(spare_arguments_);
-  list.clear();
-  for (uint32_t i = 0; i < count; ++i) list.push_back(std::move(stack_[first + i]));
-  bool called = apply(callee, list, out);
-  list.clear();
-  spare_arguments_ = std::move(list);
+bool Evaluator::call_registers(const Instruction& in, Value& out) {
+  Value callee = operand_value(in.b);
+  const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
+  ValueList arguments = std::move(spare_arguments_);
+  arguments.clear();
+  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(argument(given[i], &stack_[base_]));
+  bool called = apply(callee, arguments, out);
+  arguments.clear();
+  spare_arguments_ = std::move(arguments);
   return called;
 }
 

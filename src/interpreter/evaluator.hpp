@@ -105,11 +105,12 @@ class Evaluator final : public Caller {
   bool run(const code::Chunk& chunk, Value& out);
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);
-  bool enter_call(const code::Instruction& in, uint32_t callee, uint32_t arguments, const code::Instruction*& code,
-                  const code::Instruction*& ip, Value*& registers);
+  Value argument(const code::Argument& argument, Value* registers);
+  bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
+                  Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
-  bool call_registers(Value callee, uint32_t arguments, uint32_t count, Value& out);
+  bool call_registers(const code::Instruction& in, Value& out);
   // An instruction's operand: a register of the running frame, or a global (kGlobalOperand).
   Value& operand_value(uint32_t r) {
     return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : stack_[base_ + r];

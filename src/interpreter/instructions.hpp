@@ -7,6 +7,7 @@
 // Every other expression (collections, comprehensions, lambdas, ...) is one Eval instruction
 // that walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -29,8 +30,8 @@ enum class Op : uint8_t {
   Index,         // R[a] = R[b][R[c]]; p and q as for Binary
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
   Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
-  Call,          // R[a] = R[b](R[b+1], ..., R[b+c])
-  CallInPlace,   // R[a] = V(R[a+1], ..., R[a+c]), V the variable of the one-slot Ref *p in operand b
+  Call,          // R[a] = O(the c Arguments at *q), O operand b: a temporary, or the variable of
+                 // the one-slot Ref *p read in place
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true
   CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary
@@ -68,8 +69,18 @@ struct Instruction {
   const void* q = nullptr;
 };
 
+// An argument of a call: a temporary the call takes over, or a variable or a constant it copies
+// where it is.
+struct Argument {
+  enum class From : uint8_t { Temporary, Variable, Constant };
+  From from = From::Temporary;
+  uint32_t operand = 0;          // Temporary: a register; Variable: an operand read in place
+  const void* constant = nullptr;  // Constant: a Value
+};
+
 struct Chunk {
   std::vector<Instruction> code;
+  std::deque<std::vector<Argument>> arguments;  // of the calls in `code`, which point into it
 };
 
 // Appends the instructions of an expression to `chunk`, ending with its value in register

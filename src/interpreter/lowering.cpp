@@ -261,9 +261,10 @@ Stmt of_kind(Stmt::Kind kind) {
   return out;
 }
 
-// Whether the parameters' slots are `first`, `first + 1`, ...: no name given twice, none the
-// function's own.
+// Whether there are parameters and their slots are `first`, `first + 1`, ...: no name given
+// twice, none the function's own.
 bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t first) {
+  if (slots.empty()) return false;
   for (size_t i = 0; i < slots.size(); ++i)
     if (slots[i] != first + i) return false;
   return true;

@@ -176,13 +176,50 @@ TEST_F(Lowered, AVariableIsReadInPlaceOnlyWhereNothingAfterItCanAssignIt) {
   EXPECT_EQ(sum.p, nullptr);
 }
 
-TEST_F(Lowered, ACallsArgumentsFollowItsCalleeInConsecutiveRegisters) {
+const ostrel::code::Instruction& last_call(const ostrel::code::Chunk& chunk) {
+  auto call = std::find_if(chunk.code.rbegin(), chunk.code.rend(),
+                           [](const auto& in) { return in.op == ostrel::code::Op::Call; });
+  EXPECT_NE(call, chunk.code.rend());
+  return *call;
+}
+
+const std::vector<ostrel::code::Argument>& arguments_of(const ostrel::code::Instruction& call) {
+  return *static_cast<const std::vector<ostrel::code::Argument>*>(call.q);
+}
+
+TEST_F(Lowered, ACalleeThatMayBeUnboundComesFirstAndItsArgumentsGoIntoTemporaries) {
   auto top = lower(expression(call("f", integer(1), call("g", integer(2)), integer(3))));
-  const auto& code = top.instructions->code;
-  auto call = std::find_if(code.rbegin(), code.rend(), [](const auto& in) { return in.op == ostrel::code::Op::Call; });
-  ASSERT_NE(call, code.rend());
-  EXPECT_EQ(call->a, 0u);  // the result register
-  EXPECT_EQ(call->b, 1u);  // f, then its arguments in 2, 3 and 4
-  EXPECT_EQ(call->c, 3u);
+  const auto& outer = last_call(*top.instructions);
+  EXPECT_EQ(outer.a, 0u);  // the result register
+  EXPECT_EQ(outer.b, 1u);  // f, loaded before its arguments in 2, 3 and 4
+  EXPECT_EQ(outer.p, nullptr);
+  std::vector<uint32_t> registers;
+  for (const auto& argument : arguments_of(outer)) {
+    EXPECT_EQ(argument.from, ostrel::code::Argument::From::Temporary);
+    registers.push_back(argument.operand);
+  }
+  EXPECT_EQ(registers, (std::vector<uint32_t>{2, 3, 4}));
   EXPECT_GE(top.frame_size, 5u);
+}
+
+TEST_F(Lowered, ABoundCalleeAndBoundArgumentsAreReadWhereTheyAre) {
+  using From = ostrel::code::Argument::From;
+  // def f(x, y) = f(x, 1, y + 1)
+  auto top = lower(def("f", {"x", "y"}, call("f", name("x"), integer(1), binary(Op::Add, name("y"), integer(1)))));
+  const auto& code = *top.statement.function.code;
+  const auto& recursive = last_call(code.instructions);
+  EXPECT_NE(recursive.p, nullptr);
+  EXPECT_EQ(recursive.b, *code.self_slot);
+  const auto& arguments = arguments_of(recursive);
+  ASSERT_EQ(arguments.size(), 3u);
+  EXPECT_EQ(arguments[0].from, From::Variable);
+  EXPECT_EQ(arguments[0].operand, code.param_slots[0]);
+  EXPECT_EQ(arguments[1].from, From::Constant);
+  EXPECT_EQ(arguments[2].from, From::Temporary);
+  EXPECT_GE(arguments[2].operand, code.variables);
+  // An argument that assigns the callee's name makes the callee a temporary, loaded first.
+  auto assigning = lower(def("g", {"x"}, call("g", assign(name("g"), integer(1)))));
+  const auto& reassigned = last_call(assigning.statement.function.code->instructions);
+  EXPECT_EQ(reassigned.p, nullptr);
+  EXPECT_EQ(arguments_of(reassigned)[0].from, From::Temporary);
 }
