@@ -7,8 +7,8 @@
 //
 // Variables live in slots: the global table's (the top level's own scope) or the running
 // frame's (parameters, the function's own name, the values a function captured, and one slot
-// per name of each block, loop, comprehension and match arm). A slot may be unbound (see
-// variables.hpp).
+// per name of each block, loop, comprehension and match arm, the arms of one match sharing the
+// slots of their pattern names). A slot may be unbound (see variables.hpp).
 #include <memory>
 #include <optional>
 #include <string>

@@ -140,10 +140,14 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::Match& n) {
     auto out = make<Match>();
     out->scrutinee = sub(*n.scrutinee);
+    // The arms' pattern names share slots, each arm's first name in the first one and so on:
+    // an arm binds all of its names before any of its code runs, so no arm sees what another
+    // left there.
+    Lowering::SharedSlots shared;
     for (const auto& arm : n.arms) {
       lowering.enter_scope();
       Arm lowered;
-      lowered.pattern = lowering.pattern(arm.pattern);
+      lowered.pattern = lowering.pattern(arm.pattern, shared);
       size_t pattern_names = lowering.scope_size();
       lowering.bound_from_start();  // the pattern binds its names before the guard and body run
       if (arm.guard) lowered.guard = sub(*arm.guard);
@@ -221,6 +225,7 @@ std::optional<Value> literal_value(const ast::Expr& e) {
 
 struct PatternLowering {
   Lowering& lowering;
+  Lowering::SharedSlots& shared;
 
   Pattern operator()(const ast::pattern::Wildcard&) { return with_kind(Pattern::Kind::Wildcard); }
   Pattern operator()(const ast::pattern::Literal& p) {
@@ -232,13 +237,13 @@ struct PatternLowering {
   }
   Pattern operator()(const ast::pattern::Identifier& p) {
     Pattern out = with_kind(Pattern::Kind::Name);
-    out.name = lowering.declare_local(p.name);
+    out.name = lowering.declare_pattern_name(p.name, shared);
     return out;
   }
   Pattern operator()(const ast::pattern::Tuple& p) { return with_elements(Pattern::Kind::Tuple, p.elements); }
   Pattern operator()(const ast::pattern::List& p) {
     Pattern out = with_elements(Pattern::Kind::List, p.elements);
-    if (p.rest) out.rest = lowering.declare_local(*p.rest);
+    if (p.rest) out.rest = lowering.declare_pattern_name(*p.rest, shared);
     return out;
   }
   Pattern operator()(const ast::pattern::Constructor&) { return with_kind(Pattern::Kind::Never); }
@@ -250,7 +255,7 @@ struct PatternLowering {
   }
   Pattern with_elements(Pattern::Kind kind, const std::vector<ast::Pattern>& elements) {
     Pattern out = with_kind(kind);
-    for (const auto& element : elements) out.elements.push_back(lowering.pattern(element));
+    for (const auto& element : elements) out.elements.push_back(lowering.pattern(element, shared));
     return out;
   }
 };
@@ -301,9 +306,9 @@ code::ExprPtr Lowering::expression(const ast::Expr& expression) {
   return std::visit(ExpressionLowering{*this}, expression.node);
 }
 
-code::Pattern Lowering::pattern(const ast::Pattern& pattern) {
+code::Pattern Lowering::pattern(const ast::Pattern& pattern, SharedSlots& shared) {
   if (out_of_stack()) return PatternLowering::with_kind(Pattern::Kind::Never);
-  return std::visit(PatternLowering{*this}, pattern.node);
+  return std::visit(PatternLowering{*this, shared}, pattern.node);
 }
 
 // The body is lowered as a function of its own; the names it uses from outside become
@@ -397,6 +402,20 @@ uint32_t Lowering::declare_local(const std::string& name) {
   uint32_t slot = local_slot(*function_->innermost, symbols_.intern(name));
   mark_declared(slot);
   return slot;
+}
+
+// While its pattern is lowered, an arm's scope holds only the pattern's names: the next new one
+// takes the next of the shared slots.
+uint32_t Lowering::declare_pattern_name(const std::string& name, SharedSlots& shared) {
+  Scope& scope = *function_->innermost;
+  Symbol symbol = symbols_.intern(name);
+  for (const auto& [bound, slot] : scope.slots)
+    if (bound == symbol) return slot;  // a name given twice
+  size_t taken = scope.slots.size();
+  if (taken == shared.size()) shared.push_back(function_->frame_size++);
+  scope.slots.emplace_back(symbol, shared[taken]);
+  mark_declared(shared[taken]);
+  return shared[taken];
 }
 
 void Lowering::use(code::Ref& ref, const std::string& name, bool assigned) {
