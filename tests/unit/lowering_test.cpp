@@ -107,7 +107,7 @@ TEST_F(Lowered, NamesDeclaredEarlierInTheBodyAreNotCaptured) {
   // def f() = { var a = 1; a = a + 1; lambda: a + c }
   auto top = lower(def("f", {}, block(var("a", integer(1)), expression(assign(name("a"), binary(Op::Add, name("a"), integer(1)))),
                                       expression(lambda({}, binary(Op::Add, name("a"), name("c")))))));
-  const auto& function = top.statement.function;
+  const auto& function = top->statement.function;
   ASSERT_EQ(function.captures.size(), 1u);
   EXPECT_EQ(symbols.name(function.captures[0].name), "c");
   const auto& statements = node<ostrel::code::Block>(function.code->body).statements;
