@@ -103,6 +103,10 @@ struct Call final : Node<ExprKind::Call> {
     size_t argument;
   };
   std::optional<WalkedRange> walked_range;
+  // A call `map(f, xs)` or `filter(f, xs)` of any other list: the builtin the name stood for
+  // when compiled. While it still does and f is a user function, the dispatch loop calls f for
+  // each element itself.
+  const Builtin* mapping = nullptr;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {

@@ -56,6 +56,7 @@ class InstructionCompiler {
       case ExprKind::Match: return match(as<Match>(e), result);
       case ExprKind::Assign: return assignment(as<Assign>(e), result);
       case ExprKind::CompoundAssign: return compound(as<CompoundAssign>(e), result);
+      case ExprKind::Lambda: return emit({Op::MakeFunction, {}, {}, result, 0, 0, &as<Lambda>(e).closure});
       default: return eval(e, result);
     }
   }
@@ -143,6 +144,7 @@ class InstructionCompiler {
   // or constants are read in place too; the others are computed into temporaries first.
   void call(const Call& node, uint32_t result) {
     if (node.walked_range) return eval(node, result);
+    if (node.mapping) return map_or_call(node, *node.mapping, result);
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
     if (in_place && !in_place->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail))
@@ -199,6 +201,37 @@ class InstructionCompiler {
       case ExprKind::Tuple: return all(as<Elements>(e).elements);
       default: return false;
     }
+  }
+
+  // `map(f, xs)` and `filter(f, xs)` with a user function: the walk over xs calls f one element
+  // after another in this loop instead of the builtin calling back into a loop of its own each
+  // time. The plain call after MapStart takes every other case, with the builtin's checks.
+  void map_or_call(const Call& node, const Builtin& walker, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    expression(*node.callee, callee);
+    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
+    for (const ExprPtr& argument : node.arguments) {
+      arguments.push_back({Argument::From::Temporary, temporary()});
+      expression(*argument, arguments.back().operand);
+    }
+    bool map = walker.name == "map";
+    size_t start = here();
+    emit({Op::MapStart, {}, {}, 0, callee, map, &walker});
+    emit({Op::Call, {}, {}, result, callee, 2, nullptr, &arguments});
+    size_t to_end = here();
+    emit({Op::Jump});
+    jump_here(start);
+    // MapStart took the list out of its register: each element goes there in turn.
+    uint32_t function = callee + 1, element = callee + 2;
+    std::vector<Argument>& argument = chunk_.arguments.emplace_back();
+    argument.push_back({Argument::From::Temporary, element});
+    uint32_t top = static_cast<uint32_t>(here());
+    emit({Op::MapCall, {}, {}, element, function, 1, nullptr, &argument});
+    emit({map ? Op::Collect : Op::Keep, {}, {}, top, element});
+    emit({Op::CollectEnd, {}, {}, result});
+    jump_here(to_end);
+    next_ = mark;
   }
 
   // Jumps past what follows when the condition is false; returns where to patch the target.

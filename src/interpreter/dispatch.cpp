@@ -126,8 +126,9 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
-      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast,
-      &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
+      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapCall, &&Collect, &&Keep,
+      &&CollectEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest,
+      &&Copy, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -295,7 +296,7 @@ ForStart: {
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
   uint64_t count = items.size();
-  walks_.push_back({std::move(items), count, 0});
+  walks_.push_back({std::move(items), count, 0, {}});
   REFETCH();
 }
   NEXT();
@@ -307,6 +308,43 @@ ForNext: {
 }
 ForEnd:
   walks_.pop_back();
+  NEXT();
+MapStart: {
+  Value& list = R[in->b + 2];
+  if (is_builtin(R[in->b], &operand<Builtin>(in->p)) && R[in->b + 1].is(K::Function) && list.is(K::List)) {
+    uint64_t count = list.as_list().size();
+    Walk& walk = walks_.emplace_back(Walk{Sequence(std::move(list)), count, 0, {}});
+    if (in->c) walk.results.reserve(count);
+    ip = code + in->a;
+  }
+  NEXT();
+}
+MapCall: {
+  Walk& walk = walks_.back();
+  if (walk.next == walk.count) {
+    R[in->b] = Value();
+    ++ip;
+  } else {
+    R[in->a] = walk.items.at(walk.next++);
+    if (!enter_call(*in, code, ip, R)) return false;
+  }
+  NEXT();
+}
+Collect:
+  walks_.back().results.push_back(std::move(R[in->b]));
+  ip = code + in->a;
+  NEXT();
+Keep: {
+  Walk& walk = walks_.back();
+  if (is_true(R[in->b])) walk.results.push_back(walk.items.at(walk.next - 1));
+  ip = code + in->a;
+  NEXT();
+}
+CollectEnd: {
+  Value list = Value::list(std::move(walks_.back().results));
+  walks_.pop_back();
+  R[in->a] = std::move(list);
+}
   NEXT();
 MatchKind:
   if (R[in->b].kind() != static_cast<K>(in->c)) ip = code + in->a;

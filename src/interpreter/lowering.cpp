@@ -42,6 +42,13 @@ std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& cal
   return std::nullopt;
 }
 
+// The builtin map or filter when the call is one of them with two arguments.
+const Builtin* mapping_call(const ast::expr::FunctionCall& call) {
+  const std::string* callee = identifier_name(call.callee);
+  if (!callee || call.arguments.size() != 2 || (*callee != "map" && *callee != "filter")) return nullptr;
+  return builtin_named(*callee);
+}
+
 // Which in-place form, if any, `target = value` has.
 InPlace in_place_form(const std::string& target, const ast::Expr& value) {
   if (auto* binary = std::get_if<ast::expr::BinaryOp>(&value.node)) {
@@ -99,6 +106,7 @@ struct ExpressionLowering {
     out->callee = sub(*n.callee);
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
     out->walked_range = walked_range(n);
+    if (!out->walked_range) out->mapping = mapping_call(n);
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
