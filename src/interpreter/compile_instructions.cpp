@@ -90,12 +90,14 @@ class InstructionCompiler {
   }
 
   // Both operands of an operator, left first; the left one is read in place only when the right
-  // one cannot assign it. A constant on the right is read where it is: the instruction becomes
-  // its `with_constant` form.
+  // one cannot assign it, and when reading it cannot fail or the right one is only read (so that
+  // its unbound error still comes first). A constant on the right is read where it is: the
+  // instruction becomes its `with_constant` form.
   void operands(const Expr& left, const Expr& right, Instruction& instruction, Op with_constant) {
-    const Ref* left_ref;
+    const Ref* left_ref = single_slot_name(left);
     const Ref* right_ref = nullptr;
-    instruction.b = operand(left, reads_only(right), left_ref);
+    bool stays = reads_only(right) || (left_ref && left_ref->always_bound && assigns_nothing(right));
+    instruction.b = operand(left, stays, left_ref);
     instruction.p = left_ref;
     if (right.kind == ExprKind::Constant) {
       instruction.op = with_constant;
@@ -452,6 +454,7 @@ class InstructionCompiler {
   }
 
   void compound(const CompoundAssign& node, uint32_t result) {
+    if (update(node, result)) return;
     uint32_t mark = next_;
     uint32_t current = temporary();
     expression(*node.current, current);
@@ -459,6 +462,28 @@ class InstructionCompiler {
     expression(*node.value, operand);
     emit({Op::Compound, {}, {}, current, operand, result, &node});
     next_ = mark;
+  }
+
+  // `x op= v` where x is held by one slot and always bound, and v assigns nothing: reading x
+  // after v cannot fail nor see another value, so x is changed where it is held.
+  bool update(const CompoundAssign& node, uint32_t result) {
+    const Ref* target = single_slot_name(*node.current);
+    if (!target || !target->always_bound || !assigns_nothing(*node.value)) return false;
+    uint32_t mark = next_;
+    Instruction instruction{Op::Update, node.op, {}, result};
+    instruction.b = target->slots[0].index | (target->slots[0].global ? kGlobalOperand : 0);
+    instruction.p = target;
+    if (node.value->kind == ExprKind::Constant) {
+      instruction.op = Op::UpdateConstant;
+      instruction.q = &as<Constant>(*node.value).value;
+    } else {
+      const Ref* value_ref;
+      instruction.c = operand(*node.value, true, value_ref);
+      instruction.q = value_ref;
+    }
+    emit(instruction);
+    next_ = mark;
+    return true;
   }
 
   uint32_t next_;

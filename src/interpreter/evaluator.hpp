@@ -153,6 +153,7 @@ class Evaluator final : public Caller {
   bool evaluate_assign(const code::Assign& node, Value& out);
   bool evaluate_compound_assign(const code::CompoundAssign& node, Value& out);
   bool finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out);
+  bool update(ast::BinaryOperator op, Value& target, const Value& change);
   bool assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out);
   bool assign_appended(const code::Assign& node, Value& out);
   template <class Change>

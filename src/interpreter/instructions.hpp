@@ -41,6 +41,8 @@ enum class Op : uint8_t {
   Assign,        // the variable of Ref *p = R[a]; R[b] = None
   AssignSum,     // the variable of Ref *p = R[a] + R[b], growing it in place; R[c] = None
   Compound,      // the CompoundAssign *p with current value R[a] and operand R[b]; R[c] = None
+  Update,        // the variable read in place at b op= R[c], where it is held; p, q as for Binary; R[a] = None
+  UpdateConstant,  // the variable read in place at b op= *q (a constant Value); p as for Binary; R[a] = None
   MakeFunction,  // R[a] = a function value of Closure *p
   Unbind,        // the ScopeSlots *p
   ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails

@@ -300,7 +300,7 @@ std::optional<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   out.statement = this->statement(statement);
   function_ = nullptr;
   if (out_of_stack_) return std::nullopt;
-  for (auto& [ref, scope] : top.uses) resolve(top, *ref, scope);
+  for (const Use& use : top.uses) resolve(top, use);
   out.variables = out.frame_size = top.frame_size;
   if (out.statement.kind == code::Stmt::Kind::Evaluate) {
     out.instructions.emplace();
@@ -338,7 +338,7 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   code->body = expression(body);
   function_ = inner.outer;
   if (out_of_stack_) return {};
-  for (auto& [ref, scope] : inner.uses) resolve(inner, *ref, scope);
+  for (const Use& use : inner.uses) resolve(inner, use);
   code->variables = inner.frame_size;
   code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
   code::Closure closure;
@@ -365,32 +365,39 @@ void Lowering::enter_scope() {
 }
 
 // A slot that is only assigned to is bound by an assignment only while no outer slot of the name
-// is bound; when an outer one always is, it is never bound and need not be unbound (see
-// keep_declared_only).
+// is bound; when an outer one is bound all the while the scope runs, it is never bound and need
+// not be unbound (see keep_declared_only).
 code::ScopeSlots Lowering::leave_scope() {
   Scope& scope = *function_->innermost;
   code::ScopeSlots slots;
   for (size_t i = 0; i < scope.slots.size(); ++i) {
     auto [name, slot] = scope.slots[i];
-    bool declared = slot < function_->declared.size() && function_->declared[slot];
-    if (declared || i < scope.always_bound || !always_bound_outside(scope, name)) slots.push_back(slot);
+    if (is_declared(slot) || i < scope.always_bound || !bound_here(scope.parent, name)) slots.push_back(slot);
   }
   function_->innermost = scope.parent;
   return slots;
 }
 
-// Whether the nearest scope around `scope` that can hold the name always holds it bound; the
-// same walk outwards as resolve's.
-bool Lowering::always_bound_outside(const Scope& scope, Symbol name) {
-  for (const Scope* s = scope.parent; s; s = s->parent) {
-    if (s->global) return is_bound(globals_[globals_.slot_of(name)]);
+// The nearest slot from `scope` outwards that can hold the name, if it is sure to be bound at the
+// point the walk has reached: a call's own name or a parameter, a loop's variable, a name the
+// scope's statements before this point declared (a block's scope is new each time it runs, and
+// its statements run in order), or a global bound when the statement was lowered.
+std::optional<code::Slot> Lowering::bound_here(const Scope* scope, Symbol name) {
+  for (const Scope* s = scope; s; s = s->parent) {
+    if (s->global) {
+      uint32_t slot = globals_.slot_of(name);
+      // A global is never unbound again; top-level statements are lowered just before they run.
+      if (is_bound(globals_[slot])) return code::Slot{slot, true};
+      return std::nullopt;
+    }
     for (size_t i = 0; i < s->slots.size(); ++i) {
       if (s->slots[i].first != name) continue;
-      if (i < s->always_bound) return true;
+      uint32_t slot = s->slots[i].second;
+      if (i < s->always_bound || is_declared(slot)) return code::Slot{slot, false};
       break;
     }
   }
-  return false;
+  return std::nullopt;
 }
 
 code::Slot Lowering::declare(const std::string& name) {
@@ -425,13 +432,20 @@ void Lowering::use(code::Ref& ref, const std::string& name, bool assigned) {
   resolve_later(ref);
 }
 
-void Lowering::resolve_later(code::Ref& ref) { function_->uses.emplace_back(&ref, function_->innermost); }
+void Lowering::resolve_later(code::Ref& ref) {
+  Scope* scope = function_->innermost;
+  function_->uses.push_back({&ref, scope, bound_here(scope, ref.name)});
+}
 
 code::Slot Lowering::innermost_slot(const std::string& name) {
   Scope& scope = *function_->innermost;
   Symbol symbol = symbols_.intern(name);
   if (scope.global) return {globals_.slot_of(symbol), true};
   return {local_slot(scope, symbol), false};
+}
+
+bool Lowering::is_declared(uint32_t slot) const {
+  return slot < function_->declared.size() && function_->declared[slot];
 }
 
 void Lowering::mark_declared(uint32_t slot) {
@@ -447,27 +461,25 @@ uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
   return function_->frame_size++;
 }
 
-void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
-  for (Scope* s = scope; s; s = s->parent) {
+// The slots from the use's scope outwards, ending at the one that was sure to be bound there.
+void Lowering::resolve(Function& function, const Use& use) {
+  code::Ref& ref = *use.ref;
+  auto is_bound_one = [&](code::Slot slot) {
+    return use.bound && use.bound->index == slot.index && use.bound->global == slot.global;
+  };
+  for (Scope* s = use.scope; s; s = s->parent) {
+    code::Slot slot{0, s->global};
     if (s->global) {
-      uint32_t slot = globals_.slot_of(ref.name);
-      // A global is never unbound again; top-level statements are lowered just before they run.
-      ref.always_bound = is_bound(globals_[slot]);
-      if (ref.always_bound) keep_declared_only(function, ref);
-      ref.slots.push_back({slot, true});
-      return;
+      slot.index = globals_.slot_of(ref.name);
+    } else {
+      auto held = std::find_if(s->slots.begin(), s->slots.end(), [&](const auto& entry) { return entry.first == ref.name; });
+      if (held == s->slots.end()) continue;
+      slot.index = held->second;
     }
-    for (size_t i = 0; i < s->slots.size(); ++i) {
-      if (s->slots[i].first != ref.name) continue;
-      if (i < s->always_bound) {  // never unbound while code of this scope runs
-        keep_declared_only(function, ref);
-        ref.slots.push_back({s->slots[i].second, false});
-        ref.always_bound = true;
-        return;
-      }
-      ref.slots.push_back({s->slots[i].second, false});
-      break;
-    }
+    ref.always_bound = is_bound_one(slot);
+    if (ref.always_bound) keep_declared_only(function, ref);
+    ref.slots.push_back(slot);
+    if (ref.always_bound || s->global) return;
   }
   ref.slots.push_back({captured_slot(function, ref.name), false});
 }
