@@ -5,6 +5,7 @@
 // loaded into a temporary first, as the tree walk reads it at that moment.
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "interpreter/code.hpp"
 #include "interpreter/instructions.hpp"
@@ -298,6 +299,7 @@ class InstructionCompiler {
   // that arm reads them, and it binds them all again before it does. The names its guard
   // assigned are unbound.
   void match(const Match& node, uint32_t result) {
+    bool outer_too_deep = std::exchange(pattern_too_deep_, false);  // a match in an arm has its own
     size_t start = here();
     uint32_t mark = next_;
     uint32_t scrutinee = temporary();
@@ -331,8 +333,7 @@ class InstructionCompiler {
     emit({Op::NoMatch});
     for (size_t from : to_end) jump_here(from);
     next_ = mark;
-    if (pattern_too_deep_) {  // the tree walk takes the whole match, guarding its own stack
-      pattern_too_deep_ = false;
+    if (std::exchange(pattern_too_deep_, outer_too_deep)) {  // the tree walk takes the whole match
       chunk_.code.resize(start);
       eval(node, result);
     }
