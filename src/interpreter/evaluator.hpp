@@ -147,6 +147,7 @@ class Evaluator final : public Caller {
   bool evaluate_while(const code::While& node, Value& out);
   bool evaluate_match(const code::Match& node, Value& out);
   bool enter_arm(const code::Pattern& pattern, const Value& scrutinee);
+  bool comprehension_items(const code::Comprehension& node, Sequence& items, ValueList& results);
   bool evaluate_comprehension(const code::Comprehension& node, Value& out);
   bool evaluate_block(const code::Block& node, Value& out);
 
