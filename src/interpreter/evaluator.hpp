@@ -18,7 +18,8 @@
 // own their captured values. The evaluator owns the global table (globals_) and one value stack
 // (stack_) on which every call and every top-level statement gets a frame of slots at base_; a
 // call puts its arguments straight into the callee's slots and allocates nothing else.
-// Operators live in operators.cpp, builtins in builtins.cpp, patterns in patterns.cpp.
+// Operators live in operators.cpp, builtins in builtins.cpp, patterns in patterns.cpp for the
+// tree walk; compiled arms test theirs as instructions (compile_instructions.cpp).
 //
 // Errors: every evaluation returns true with its value in `out`, or false with the message in
 // error_ (set by fail); results of builtins and operators are taken in by take(). Results are
