@@ -102,7 +102,13 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   }
   const std::vector<uint32_t>& captured = body.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
-  calls_.push_back({code, ip, in.a, base_});
+  // Field by field: a whole ActiveCall built aside and copied in is read back before its parts
+  // are written, which stalls the processor on every call.
+  ActiveCall& call = calls_.emplace_back();
+  call.code = code;
+  call.resume = ip;
+  call.result = in.a;
+  call.base = base_;
   ++call_depth_;
   base_ = frame;
   R = F;
@@ -246,15 +252,18 @@ CompareJump:
 CompareConstantJump: {
   Value& left = in_place(in->b);
   const Value& right = in->op == Op::CompareJump ? in_place(in->c) : operand<Value>(in->q);
-  Value truth;
-  if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), truth)) {
+  bool holds;
+  if (left.is(K::Int) && right.is(K::Int)) {
+    holds = integer_comparison(in->binary, left.as_int(), right.as_int());
   } else if (left.is(K::String) && right.is(K::String) && is_equality(in->binary)) {
     // Text against text, often a character against a constant: nothing can fail.
-    truth = Value::boolean(left.same_text(right) == (in->binary == ast::BinaryOperator::Eq));
-  } else if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) {
-    return false;
+    holds = left.same_text(right) == (in->binary == ast::BinaryOperator::Eq);
+  } else {
+    Value truth;
+    if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) return false;
+    holds = is_true(truth);
   }
-  if (!is_true(truth)) ip = code + in->a;
+  if (!holds) ip = code + in->a;
 }
   NEXT();
 Eval: {
