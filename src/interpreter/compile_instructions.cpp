@@ -61,7 +61,7 @@ class InstructionCompiler {
       case ExprKind::Tuple: return elements(as<Elements>(e).elements, Op::MakeTuple, result);
       case ExprKind::Dict: return dict(as<DictLiteral>(e), result);
       case ExprKind::Comprehension: return comprehension(as<Comprehension>(e), result);
-      default: return eval(e, result);
+      case ExprKind::Pipe: return pipe(as<Pipe>(e), result);
     }
   }
 
@@ -255,6 +255,18 @@ class InstructionCompiler {
       case ExprKind::Tuple: return all(as<Elements>(e).elements);
       default: return false;
     }
+  }
+
+  // `x |> f`: x, then f, then the call of f with x.
+  void pipe(const Pipe& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    std::vector<Argument>& argument = chunk_.arguments.emplace_back();
+    argument.push_back({Argument::From::Temporary, temporary()});
+    expression(*node.left, argument[0].operand);
+    expression(*node.right, callee);
+    emit({Op::Call, {}, {}, result, callee, 1, nullptr, &argument});
+    next_ = mark;
   }
 
   // `map(f, xs)` and `filter(f, xs)` with a user function: the walk over xs calls f one element
