@@ -77,6 +77,7 @@ enum class Op : uint8_t {
   LoadElement,   // R[a] = element c of R[b], a Tuple or List
   LoadRest,      // R[a] = a List of the elements of R[b] (a List) from position c on
   Copy,          // R[a] = R[b]
+  LeaveMatch,    // the chosen arm is done: unbinds the ScopeSlots *p and *q, and R[b] = None
   NoMatch,       // fails: no arm was chosen
   End,           // the result is R[a]
 };
