@@ -137,7 +137,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
       &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapStep,
       &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
-      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
+      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&LeaveMatch, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -446,6 +446,11 @@ LoadRest: {
   NEXT();
 Copy:
   R[in->a] = R[in->b];
+  NEXT();
+LeaveMatch:
+  unbind(operand<code::ScopeSlots>(in->p));
+  unbind(operand<code::ScopeSlots>(in->q));
+  R[in->b] = Value();
   NEXT();
 NoMatch:
   return fail(kNoMatchingArm);
