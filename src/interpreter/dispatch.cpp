@@ -133,13 +133,15 @@ __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_r
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
-      &&IndexConstant, &&Member, &&Call, &&Jump,
-      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound,
-      &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapRangeStart,
-      &&MapStep,
-      &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
-      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&LeaveMatch, &&NoMatch, &&End,
+      &&IndexConstant, &&Member, &&Call, &&Jump, &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval,
+      &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
+      &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
+      &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict,
+      &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy,
+      &&LeaveMatch, &&NoMatch, &&End,
   };
+  // One label per instruction, in the order of Op, whose last is End.
+  static_assert(sizeof(labels) / sizeof(labels[0]) == static_cast<size_t>(Op::End) + 1);
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
   const Instruction* ip = code;
