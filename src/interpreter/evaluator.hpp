@@ -115,6 +115,7 @@ class Evaluator final : public Caller {
                   Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
+  bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
   bool call_registers(const code::Instruction& in, Value& out);
   // An instruction's operand: a register of the running frame, or a global (kGlobalOperand).
   Value& operand_value(uint32_t r) {
