@@ -110,7 +110,7 @@ struct Call final : Node<ExprKind::Call> {
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {
   ExprPtr object;
-  std::string member;
+  Value name;  // a String, whose payload keeps its hash as a key
 };
 // The then-branch and the elif branches as (condition, body) pairs in order.
 struct If final : Node<ExprKind::If> {

@@ -184,11 +184,12 @@ class InstructionCompiler {
     next_ = mark;
   }
 
+  // Nothing is evaluated between reading the object and the member: a variable is read in place.
   void member(const Member& node, uint32_t result) {
     uint32_t mark = next_;
-    uint32_t object = temporary();
-    expression(*node.object, object);
-    emit({Op::Member, {}, {}, result, object, 0, &node.member});
+    const Ref* ref;
+    uint32_t object = operand(*node.object, true, ref);
+    emit({Op::Member, {}, {}, result, object, 0, &node.name, ref});
     next_ = mark;
   }
 

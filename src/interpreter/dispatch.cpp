@@ -229,8 +229,10 @@ IndexConstant: {
 }
   NEXT();
 Member: {
+  const Value& object = in_place(in->b);
+  if (in->q && !is_bound(object)) return undefined(operand<code::Ref>(in->q));
   Value result;
-  if (!member_value(R[in->b], operand<std::string>(in->p), result)) return false;
+  if (!member_value(object, operand<Value>(in->p), result)) return false;
   R[in->a] = std::move(result);
 }
   NEXT();

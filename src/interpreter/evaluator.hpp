@@ -139,7 +139,7 @@ class Evaluator final : public Caller {
   bool evaluate_index(const code::Index& node, Value& out);
   bool index_value(const Value& target, const Value& index, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);
-  bool member_value(const Value& object, const std::string& member, Value& out);
+  bool member_value(const Value& object, const Value& name, Value& out);
   bool evaluate_all(const std::vector<code::ExprPtr>& expressions, ValueList& out);
 
   // control_flow.cpp

@@ -32,7 +32,7 @@ enum class Op : uint8_t {
   Unary,         // R[a] = op R[b]
   Index,         // R[a] = R[b][R[c]]; p and q as for Binary
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
-  Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
+  Member,        // R[a] = R[b].member, the member's name in *p (a String Value); q as p for Binary
   Call,          // R[a] = O(the c Arguments at *q), O operand b: a temporary, or the variable of
                  // the one-slot Ref *p read in place
   Jump,          // to a

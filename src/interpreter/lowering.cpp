@@ -118,7 +118,7 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::MemberAccess& n) {
     auto out = make<Member>();
     out->object = sub(*n.object);
-    out->member = n.member;
+    out->name = Value::string(n.member);
     return out;
   }
   ExprPtr operator()(const ast::expr::If& n) {
