@@ -109,6 +109,10 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
     return run_body(callee, frame, out);
   }
   if (callee.is(Value::Kind::BuiltinFn)) return take(callee.as_builtin().function(arguments, *this), out);
+  return cannot_call(callee);
+}
+
+bool Evaluator::cannot_call(const Value& callee) {
   return fail(fmt::format("cannot call non-function: {}", callee.display()));
 }
 

@@ -507,20 +507,23 @@ bool Evaluator::start_range_walk(const code::Call::WalkedRange& walked, Value* a
   return true;
 }
 
-// A call of anything but a user function: builtins and library members, or the error for a
-// value that cannot be called. The argument list is the one the previous such call used, so a
-// call allocates nothing once a list of its length has been made; a call made while this one
-// runs (a map's function calling len) takes a list of its own.
+// A call of anything but a user function: builtins and library members, called through their
+// table entry, or the error for a value that cannot be called. The argument list is the one the
+// previous such call used, so a call allocates nothing once a list of its length has been made;
+// a call made while this one runs (a map's function calling len) takes a list of its own.
 bool Evaluator::call_registers(const Instruction& in, Value& out) {
-  Value callee = operand_value(in.b);
+  const Value& callee = operand_value(in.b);
+  if (!callee.is(Value::Kind::BuiltinFn)) return cannot_call(callee);
+  // The entry lives in its table: the call may move the stack that holds the callee.
+  const Builtin& builtin = callee.as_builtin();
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
+  Value* R = &stack_[base_];
   ValueList arguments = std::move(spare_arguments_);
-  arguments.clear();
-  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(argument(given[i], &stack_[base_]));
-  bool called = apply(callee, arguments, out);
+  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(argument(given[i], R));
+  Result<Value> result = builtin.function(arguments, *this);
   arguments.clear();
   spare_arguments_ = std::move(arguments);
-  return called;
+  return take(std::move(result), out);
 }
 
 }  // namespace ostrel

@@ -172,6 +172,7 @@ class Evaluator final : public Caller {
   bool call_with(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool call_function(const Value& callee, const std::vector<code::ExprPtr>& arguments, Value& out);
   bool apply(const Value& callee, const ValueList& arguments, Value& out);
+  bool cannot_call(const Value& callee);
   void bind_self(const Value& callee, Frame& frame);
   bool run_body(const Value& callee, Frame& frame, Value& out);
   Value function_value(const code::Closure& closure);
@@ -180,7 +181,11 @@ class Evaluator final : public Caller {
     error_ = std::move(message);
     return false;
   }
-  bool take(Result<Value>&& result, Value& out);
+  bool take(Result<Value>&& result, Value& out) {
+    if (!result) return fail(std::move(result).take_error().message);
+    out = std::move(result).value();
+    return true;
+  }
 
   SymbolTable symbols_;
   Globals globals_;

@@ -96,10 +96,4 @@ void Evaluator::unbind(const code::ScopeSlots& scope) {
   for (uint32_t index : scope) local(index) = unbound();
 }
 
-bool Evaluator::take(Result<Value>&& result, Value& out) {
-  if (!result) return fail(std::move(result).take_error().message);
-  out = std::move(result).value();
-  return true;
-}
-
 }  // namespace ostrel
