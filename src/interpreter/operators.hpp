@@ -35,6 +35,19 @@ inline int64_t wrapping_mul(int64_t a, int64_t b) {
   return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
 }
 
+// A comparison operator (<, <=, >, >=, ==, !=) of two integers.
+__attribute__((always_inline)) inline bool integer_comparison(ast::BinaryOperator op, int64_t a, int64_t b) {
+  using Op = ast::BinaryOperator;
+  switch (op) {
+    case Op::Lt: return a < b;
+    case Op::Lte: return a <= b;
+    case Op::Gt: return a > b;
+    case Op::Gte: return a >= b;
+    case Op::Eq: return a == b;
+    default: return a != b;
+  }
+}
+
 // The integer operators, for the evaluator's fast paths and binary_operation alike; false where
 // they fail (a zero divisor) and for the others (division, powers, and, or). The one quotient
 // that does not fit, the minimum divided by -1, wraps around to the minimum; a remainder has the
@@ -55,12 +68,12 @@ __attribute__((always_inline)) inline bool integer_operation(ast::BinaryOperator
       if (b == 0) return false;
       out = Value::integer(b == -1 ? 0 : a % b);
       return true;
-    case Op::Lt: out = Value::boolean(a < b); return true;
-    case Op::Lte: out = Value::boolean(a <= b); return true;
-    case Op::Gt: out = Value::boolean(a > b); return true;
-    case Op::Gte: out = Value::boolean(a >= b); return true;
-    case Op::Eq: out = Value::boolean(a == b); return true;
-    case Op::Neq: out = Value::boolean(a != b); return true;
+    case Op::Lt:
+    case Op::Lte:
+    case Op::Gt:
+    case Op::Gte:
+    case Op::Eq:
+    case Op::Neq: out = Value::boolean(integer_comparison(op, a, b)); return true;
     default: return false;
   }
 }
