@@ -46,6 +46,22 @@ bool Evaluator::finish_compound(const code::CompoundAssign& node, Value current,
   return true;
 }
 
+// `x op= v` on the slot that holds x. Text and lists grow where they are held (copied first when
+// anything else holds them too); `x += x` takes the general path, which copies.
+bool Evaluator::update(ast::BinaryOperator op, Value& target, const Value& change) {
+  if (op == ast::BinaryOperator::Add && &target != &change && is_concatenation(target, change)) {
+    if (!sum_fits_in_memory(target, change)) return fail(kOutOfMemory);
+    concatenate(target, change);
+    return true;
+  }
+  Value result;
+  Result<Value> computed =
+      op == ast::BinaryOperator::Add ? add_into(target, change) : binary_operation(op, target, change);
+  if (!take(std::move(computed), result)) return false;
+  target = std::move(result);
+  return true;
+}
+
 // Stores current + addend into the target, in place for two strings or two lists.
 bool Evaluator::assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out) {
   out = Value();

@@ -7,8 +7,8 @@
 //
 // Variables live in slots: the global table's (the top level's own scope) or the running
 // frame's (parameters, the function's own name, the values a function captured, and one slot
-// per name of each block, loop, comprehension and match arm). A slot may be unbound (see
-// variables.hpp).
+// per name of each block, loop, comprehension and match arm, the arms of one match sharing the
+// slots of their pattern names). A slot may be unbound (see variables.hpp).
 #include <memory>
 #include <optional>
 #include <string>
@@ -103,6 +103,10 @@ struct Call final : Node<ExprKind::Call> {
     size_t argument;
   };
   std::optional<WalkedRange> walked_range;
+  // A call `map(f, xs)` or `filter(f, xs)` of any other list: the builtin the name stood for
+  // when compiled. While it still does and f is a user function, the dispatch loop calls f for
+  // each element itself.
+  const Builtin* mapping = nullptr;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {

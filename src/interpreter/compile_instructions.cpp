@@ -5,6 +5,7 @@
 // loaded into a temporary first, as the tree walk reads it at that moment.
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "interpreter/code.hpp"
 #include "interpreter/instructions.hpp"
@@ -55,6 +56,7 @@ class InstructionCompiler {
       case ExprKind::Match: return match(as<Match>(e), result);
       case ExprKind::Assign: return assignment(as<Assign>(e), result);
       case ExprKind::CompoundAssign: return compound(as<CompoundAssign>(e), result);
+      case ExprKind::Lambda: return emit({Op::MakeFunction, {}, {}, result, 0, 0, &as<Lambda>(e).closure});
       default: return eval(e, result);
     }
   }
@@ -88,12 +90,14 @@ class InstructionCompiler {
   }
 
   // Both operands of an operator, left first; the left one is read in place only when the right
-  // one cannot assign it. A constant on the right is read where it is: the instruction becomes
-  // its `with_constant` form.
+  // one cannot assign it, and when reading it cannot fail or the right one is only read (so that
+  // its unbound error still comes first). A constant on the right is read where it is: the
+  // instruction becomes its `with_constant` form.
   void operands(const Expr& left, const Expr& right, Instruction& instruction, Op with_constant) {
-    const Ref* left_ref;
+    const Ref* left_ref = single_slot_name(left);
     const Ref* right_ref = nullptr;
-    instruction.b = operand(left, reads_only(right), left_ref);
+    bool stays = reads_only(right) || (left_ref && left_ref->always_bound && assigns_nothing(right));
+    instruction.b = operand(left, stays, left_ref);
     instruction.p = left_ref;
     if (right.kind == ExprKind::Constant) {
       instruction.op = with_constant;
@@ -142,6 +146,7 @@ class InstructionCompiler {
   // or constants are read in place too; the others are computed into temporaries first.
   void call(const Call& node, uint32_t result) {
     if (node.walked_range) return eval(node, result);
+    if (node.mapping) return map_or_call(node, *node.mapping, result);
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
     if (in_place && !in_place->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail))
@@ -198,6 +203,37 @@ class InstructionCompiler {
       case ExprKind::Tuple: return all(as<Elements>(e).elements);
       default: return false;
     }
+  }
+
+  // `map(f, xs)` and `filter(f, xs)` with a user function: the walk over xs calls f one element
+  // after another in this loop instead of the builtin calling back into a loop of its own each
+  // time. The plain call after MapStart takes every other case, with the builtin's checks.
+  void map_or_call(const Call& node, const Builtin& walker, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    expression(*node.callee, callee);
+    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
+    for (const ExprPtr& argument : node.arguments) {
+      arguments.push_back({Argument::From::Temporary, temporary()});
+      expression(*argument, arguments.back().operand);
+    }
+    bool map = walker.name == "map";
+    size_t start = here();
+    emit({Op::MapStart, {}, {}, 0, callee, map, &walker});
+    emit({Op::Call, {}, {}, result, callee, 2, nullptr, &arguments});
+    size_t to_end = here();
+    emit({Op::Jump});
+    jump_here(start);
+    // MapStart took the list out of its register: each element goes there in turn.
+    uint32_t function = callee + 1, element = callee + 2;
+    std::vector<Argument>& argument = chunk_.arguments.emplace_back();
+    argument.push_back({Argument::From::Temporary, element});
+    uint32_t top = static_cast<uint32_t>(here());
+    emit({Op::MapCall, {}, {}, element, function, 1, nullptr, &argument});
+    emit({map ? Op::Collect : Op::Keep, {}, {}, top, element});
+    emit({Op::CollectEnd, {}, {}, result});
+    jump_here(to_end);
+    next_ = mark;
   }
 
   // Jumps past what follows when the condition is false; returns where to patch the target.
@@ -263,6 +299,7 @@ class InstructionCompiler {
   // that arm reads them, and it binds them all again before it does. The names its guard
   // assigned are unbound.
   void match(const Match& node, uint32_t result) {
+    bool outer_too_deep = std::exchange(pattern_too_deep_, false);  // a match in an arm has its own
     size_t start = here();
     uint32_t mark = next_;
     uint32_t scrutinee = temporary();
@@ -296,8 +333,7 @@ class InstructionCompiler {
     emit({Op::NoMatch});
     for (size_t from : to_end) jump_here(from);
     next_ = mark;
-    if (pattern_too_deep_) {  // the tree walk takes the whole match, guarding its own stack
-      pattern_too_deep_ = false;
+    if (std::exchange(pattern_too_deep_, outer_too_deep)) {  // the tree walk takes the whole match
       chunk_.code.resize(start);
       eval(node, result);
     }
@@ -418,6 +454,7 @@ class InstructionCompiler {
   }
 
   void compound(const CompoundAssign& node, uint32_t result) {
+    if (update(node, result)) return;
     uint32_t mark = next_;
     uint32_t current = temporary();
     expression(*node.current, current);
@@ -425,6 +462,28 @@ class InstructionCompiler {
     expression(*node.value, operand);
     emit({Op::Compound, {}, {}, current, operand, result, &node});
     next_ = mark;
+  }
+
+  // `x op= v` where x is held by one slot and always bound, and v assigns nothing: reading x
+  // after v cannot fail nor see another value, so x is changed where it is held.
+  bool update(const CompoundAssign& node, uint32_t result) {
+    const Ref* target = single_slot_name(*node.current);
+    if (!target || !target->always_bound || !assigns_nothing(*node.value)) return false;
+    uint32_t mark = next_;
+    Instruction instruction{Op::Update, node.op, {}, result};
+    instruction.b = target->slots[0].index | (target->slots[0].global ? kGlobalOperand : 0);
+    instruction.p = target;
+    if (node.value->kind == ExprKind::Constant) {
+      instruction.op = Op::UpdateConstant;
+      instruction.q = &as<Constant>(*node.value).value;
+    } else {
+      const Ref* value_ref;
+      instruction.c = operand(*node.value, true, value_ref);
+      instruction.q = value_ref;
+    }
+    emit(instruction);
+    next_ = mark;
+    return true;
   }
 
   uint32_t next_;

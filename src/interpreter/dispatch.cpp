@@ -22,6 +22,8 @@ const T& operand(const void* p) {
   return *static_cast<const T*>(p);
 }
 
+bool is_equality(ast::BinaryOperator op) { return op == ast::BinaryOperator::Eq || op == ast::BinaryOperator::Neq; }
+
 }  // namespace
 
 bool Evaluator::undefined(const code::Ref& ref) {
@@ -31,7 +33,8 @@ bool Evaluator::undefined(const code::Ref& ref) {
 // An operand read in place is a variable's own slot, which may be unbound.
 bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
   if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
-  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump || in.op == Op::IndexConstant;
+  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump || in.op == Op::IndexConstant ||
+                  in.op == Op::UpdateConstant;
   if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
   return true;
 }
@@ -126,8 +129,9 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
-      &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast,
-      &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
+      &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapCall,
+      &&Collect, &&Keep, &&CollectEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant,
+      &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -192,12 +196,16 @@ Index:
 IndexConstant: {
   const Value& target = in_place(in->b);
   const Value& index = in->op == Op::Index ? in_place(in->c) : operand<Value>(in->q);
-  // A list read by a position inside it, the most frequent indexing, skips the general path.
-  if (target.is(K::List) && index.is(K::Int)) {
-    const ValueList& items = target.as_list();
-    if (static_cast<uint64_t>(index.as_int()) < items.size()) {
-      R[in->a] = items[index.as_int()];
+  // A list or a text read by a position inside it, the most frequent indexing, skips the
+  // general path.
+  if (index.is(K::Int) && index.as_int() >= 0) {
+    if (target.is(K::List) && static_cast<uint64_t>(index.as_int()) < target.as_list().size()) {
+      R[in->a] = target.as_list()[index.as_int()];
       NEXT();  // nothing of this block's own is alive yet
+    }
+    if (target.is(K::String) && index.as_int() < target.character_count()) {
+      R[in->a] = target.character_at(index.as_int());
+      NEXT();
     }
   }
   Value result;
@@ -237,8 +245,12 @@ CompareConstantJump: {
     NEXT();  // nothing of this block's own is alive yet
   }
   Value truth;
-  if (!check_operands(*in, left, right)) return false;
-  if (!take(binary_operation(in->binary, left, right), truth)) return false;
+  if (left.is(K::String) && right.is(K::String) && is_equality(in->binary)) {
+    // Text against text, often a character against a constant: nothing can fail.
+    truth = Value::boolean(left.equals(right) == (in->binary == ast::BinaryOperator::Eq));
+  } else if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) {
+    return false;
+  }
   if (!is_true(truth)) ip = code + in->a;
 }
   NEXT();
@@ -284,6 +296,17 @@ Compound: {
   R[in->c] = Value();
 }
   NEXT();
+Update:
+UpdateConstant: {
+  Value& target = in_place(in->b);
+  const Value& change = in->op == Op::Update ? in_place(in->c) : operand<Value>(in->q);
+  if (!target.is(K::Int) || !change.is(K::Int) ||
+      !integer_operation(in->binary, target.as_int(), change.as_int(), target)) {
+    if (!check_operands(*in, target, change) || !update(in->binary, target, change)) return false;
+  }
+  R[in->a] = Value();
+}
+  NEXT();
 MakeFunction:
   R[in->a] = function_value(operand<code::Closure>(in->p));
   NEXT();
@@ -296,7 +319,7 @@ ForStart: {
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("for loop requires iterable (list)");
   uint64_t count = items.size();
-  walks_.push_back({std::move(items), count, 0});
+  walks_.push_back({std::move(items), count, 0, {}});
   REFETCH();
 }
   NEXT();
@@ -308,6 +331,43 @@ ForNext: {
 }
 ForEnd:
   walks_.pop_back();
+  NEXT();
+MapStart: {
+  Value& list = R[in->b + 2];
+  if (is_builtin(R[in->b], &operand<Builtin>(in->p)) && R[in->b + 1].is(K::Function) && list.is(K::List)) {
+    uint64_t count = list.as_list().size();
+    Walk& walk = walks_.emplace_back(Walk{Sequence(std::move(list)), count, 0, {}});
+    if (in->c) walk.results.reserve(count);
+    ip = code + in->a;
+  }
+  NEXT();
+}
+MapCall: {
+  Walk& walk = walks_.back();
+  if (walk.next == walk.count) {
+    R[in->b] = Value();
+    ++ip;
+  } else {
+    R[in->a] = walk.items.at(walk.next++);
+    if (!enter_call(*in, code, ip, R)) return false;
+  }
+  NEXT();
+}
+Collect:
+  walks_.back().results.push_back(std::move(R[in->b]));
+  ip = code + in->a;
+  NEXT();
+Keep: {
+  Walk& walk = walks_.back();
+  if (is_true(R[in->b])) walk.results.push_back(walk.items.at(walk.next - 1));
+  ip = code + in->a;
+  NEXT();
+}
+CollectEnd: {
+  Value list = Value::list(std::move(walks_.back().results));
+  walks_.pop_back();
+  R[in->a] = std::move(list);
+}
   NEXT();
 MatchKind:
   if (R[in->b].kind() != static_cast<K>(in->c)) ip = code + in->a;

@@ -46,11 +46,14 @@ class Frame;
 
 inline constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
 
-// A for loop's walk in the dispatch loop: its elements, their count and the next one's position.
+// A walk over a list or range in the dispatch loop (a for loop, or map or filter calling a user
+// function): its elements, their count, the next one's position and, for map and filter, the
+// results so far.
 struct Walk {
   Sequence items;
   uint64_t count = 0;
   uint64_t next = 0;
+  ValueList results;
 };
 
 // A call the dispatch loop is in: where the caller goes on, into which of its registers the
@@ -150,6 +153,7 @@ class Evaluator final : public Caller {
   bool evaluate_assign(const code::Assign& node, Value& out);
   bool evaluate_compound_assign(const code::CompoundAssign& node, Value& out);
   bool finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out);
+  bool update(ast::BinaryOperator op, Value& target, const Value& change);
   bool assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out);
   bool assign_appended(const code::Assign& node, Value& out);
   template <class Change>

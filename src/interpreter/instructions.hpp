@@ -1,11 +1,11 @@
 #pragma once
 // The instruction set: the hot part of the lowered form (names, constants, operators, calls,
-// conditionals, loops, matches with their patterns, blocks, assignments) as a flat array of
-// register instructions that one dispatch loop runs (dispatch.cpp). Registers are slots of the
-// running frame: a variable's own slot (or a global's) when an operand can be read in place,
-// otherwise a temporary slot above the variables.
-// Every other expression (collections, comprehensions, lambdas, ...) is one Eval instruction
-// that walks its lowered tree, so both ways of running share one meaning.
+// conditionals, loops, matches with their patterns, blocks, assignments, lambdas, map and filter
+// over user functions) as a flat array of register instructions that one dispatch loop runs
+// (dispatch.cpp). Registers are slots of the running frame: a variable's own slot (or a
+// global's) when an operand can be read in place, otherwise a temporary slot above the variables.
+// Every other expression (collections, comprehensions, pipes, ...) is one Eval instruction that
+// walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -41,11 +41,21 @@ enum class Op : uint8_t {
   Assign,        // the variable of Ref *p = R[a]; R[b] = None
   AssignSum,     // the variable of Ref *p = R[a] + R[b], growing it in place; R[c] = None
   Compound,      // the CompoundAssign *p with current value R[a] and operand R[b]; R[c] = None
+  Update,        // the variable read in place at b op= R[c], where it is held; p, q as for Binary; R[a] = None
+  UpdateConstant,  // the variable read in place at b op= *q (a constant Value); p as for Binary; R[a] = None
   MakeFunction,  // R[a] = a function value of Closure *p
   Unbind,        // the ScopeSlots *p
   ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
   ForNext,       // R[b] = the next element, or to a when there is none
   ForEnd,        // ends the innermost walk
+  MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+1] a user function, starts
+                 // walking the list R[b+2] and jumps to a; otherwise goes on (to the plain call).
+                 // c: whether the results are as many as the elements (map)
+  MapCall,       // R[a] = R[b](the next element, put in R[a] for the Argument at *q), resuming at
+                 // the next instruction; without one, R[b] = None and the next instruction is skipped
+  Collect,       // appends R[b] to the innermost walk's results; to a
+  Keep,          // appends the innermost walk's current element when R[b] is true; to a
+  CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk
   MatchKind,     // to a unless R[b] is of kind c (a Value::Kind)
   MatchLength,   // to a unless R[b] (a Tuple or List) has c elements
   MatchLengthAtLeast,  // to a unless R[b] (a Tuple or List) has c elements or more

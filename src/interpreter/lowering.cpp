@@ -42,6 +42,13 @@ std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& cal
   return std::nullopt;
 }
 
+// The builtin map or filter when the call is one of them with two arguments.
+const Builtin* mapping_call(const ast::expr::FunctionCall& call) {
+  const std::string* callee = identifier_name(call.callee);
+  if (!callee || call.arguments.size() != 2 || (*callee != "map" && *callee != "filter")) return nullptr;
+  return builtin_named(*callee);
+}
+
 // Which in-place form, if any, `target = value` has.
 InPlace in_place_form(const std::string& target, const ast::Expr& value) {
   if (auto* binary = std::get_if<ast::expr::BinaryOp>(&value.node)) {
@@ -99,6 +106,7 @@ struct ExpressionLowering {
     out->callee = sub(*n.callee);
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
     out->walked_range = walked_range(n);
+    if (!out->walked_range) out->mapping = mapping_call(n);
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
@@ -140,10 +148,14 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::Match& n) {
     auto out = make<Match>();
     out->scrutinee = sub(*n.scrutinee);
+    // The arms' pattern names share slots, each arm's first name in the first one and so on:
+    // an arm binds all of its names before any of its code runs, so no arm sees what another
+    // left there.
+    Lowering::SharedSlots shared;
     for (const auto& arm : n.arms) {
       lowering.enter_scope();
       Arm lowered;
-      lowered.pattern = lowering.pattern(arm.pattern);
+      lowered.pattern = lowering.pattern(arm.pattern, shared);
       size_t pattern_names = lowering.scope_size();
       lowering.bound_from_start();  // the pattern binds its names before the guard and body run
       if (arm.guard) lowered.guard = sub(*arm.guard);
@@ -221,6 +233,7 @@ std::optional<Value> literal_value(const ast::Expr& e) {
 
 struct PatternLowering {
   Lowering& lowering;
+  Lowering::SharedSlots& shared;
 
   Pattern operator()(const ast::pattern::Wildcard&) { return with_kind(Pattern::Kind::Wildcard); }
   Pattern operator()(const ast::pattern::Literal& p) {
@@ -232,13 +245,13 @@ struct PatternLowering {
   }
   Pattern operator()(const ast::pattern::Identifier& p) {
     Pattern out = with_kind(Pattern::Kind::Name);
-    out.name = lowering.declare_local(p.name);
+    out.name = lowering.declare_pattern_name(p.name, shared);
     return out;
   }
   Pattern operator()(const ast::pattern::Tuple& p) { return with_elements(Pattern::Kind::Tuple, p.elements); }
   Pattern operator()(const ast::pattern::List& p) {
     Pattern out = with_elements(Pattern::Kind::List, p.elements);
-    if (p.rest) out.rest = lowering.declare_local(*p.rest);
+    if (p.rest) out.rest = lowering.declare_pattern_name(*p.rest, shared);
     return out;
   }
   Pattern operator()(const ast::pattern::Constructor&) { return with_kind(Pattern::Kind::Never); }
@@ -250,7 +263,7 @@ struct PatternLowering {
   }
   Pattern with_elements(Pattern::Kind kind, const std::vector<ast::Pattern>& elements) {
     Pattern out = with_kind(kind);
-    for (const auto& element : elements) out.elements.push_back(lowering.pattern(element));
+    for (const auto& element : elements) out.elements.push_back(lowering.pattern(element, shared));
     return out;
   }
 };
@@ -287,7 +300,7 @@ std::optional<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   out.statement = this->statement(statement);
   function_ = nullptr;
   if (out_of_stack_) return std::nullopt;
-  for (auto& [ref, scope] : top.uses) resolve(top, *ref, scope);
+  for (const Use& use : top.uses) resolve(top, use);
   out.variables = out.frame_size = top.frame_size;
   if (out.statement.kind == code::Stmt::Kind::Evaluate) {
     out.instructions.emplace();
@@ -301,9 +314,9 @@ code::ExprPtr Lowering::expression(const ast::Expr& expression) {
   return std::visit(ExpressionLowering{*this}, expression.node);
 }
 
-code::Pattern Lowering::pattern(const ast::Pattern& pattern) {
+code::Pattern Lowering::pattern(const ast::Pattern& pattern, SharedSlots& shared) {
   if (out_of_stack()) return PatternLowering::with_kind(Pattern::Kind::Never);
-  return std::visit(PatternLowering{*this}, pattern.node);
+  return std::visit(PatternLowering{*this, shared}, pattern.node);
 }
 
 // The body is lowered as a function of its own; the names it uses from outside become
@@ -325,7 +338,7 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   code->body = expression(body);
   function_ = inner.outer;
   if (out_of_stack_) return {};
-  for (auto& [ref, scope] : inner.uses) resolve(inner, *ref, scope);
+  for (const Use& use : inner.uses) resolve(inner, use);
   code->variables = inner.frame_size;
   code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
   code::Closure closure;
@@ -352,32 +365,39 @@ void Lowering::enter_scope() {
 }
 
 // A slot that is only assigned to is bound by an assignment only while no outer slot of the name
-// is bound; when an outer one always is, it is never bound and need not be unbound (see
-// keep_declared_only).
+// is bound; when an outer one is bound all the while the scope runs, it is never bound and need
+// not be unbound (see keep_declared_only).
 code::ScopeSlots Lowering::leave_scope() {
   Scope& scope = *function_->innermost;
   code::ScopeSlots slots;
   for (size_t i = 0; i < scope.slots.size(); ++i) {
     auto [name, slot] = scope.slots[i];
-    bool declared = slot < function_->declared.size() && function_->declared[slot];
-    if (declared || i < scope.always_bound || !always_bound_outside(scope, name)) slots.push_back(slot);
+    if (is_declared(slot) || i < scope.always_bound || !bound_here(scope.parent, name)) slots.push_back(slot);
   }
   function_->innermost = scope.parent;
   return slots;
 }
 
-// Whether the nearest scope around `scope` that can hold the name always holds it bound; the
-// same walk outwards as resolve's.
-bool Lowering::always_bound_outside(const Scope& scope, Symbol name) {
-  for (const Scope* s = scope.parent; s; s = s->parent) {
-    if (s->global) return is_bound(globals_[globals_.slot_of(name)]);
+// The nearest slot from `scope` outwards that can hold the name, if it is sure to be bound at the
+// point the walk has reached: a call's own name or a parameter, a loop's variable, a name the
+// scope's statements before this point declared (a block's scope is new each time it runs, and
+// its statements run in order), or a global bound when the statement was lowered.
+std::optional<code::Slot> Lowering::bound_here(const Scope* scope, Symbol name) {
+  for (const Scope* s = scope; s; s = s->parent) {
+    if (s->global) {
+      uint32_t slot = globals_.slot_of(name);
+      // A global is never unbound again; top-level statements are lowered just before they run.
+      if (is_bound(globals_[slot])) return code::Slot{slot, true};
+      return std::nullopt;
+    }
     for (size_t i = 0; i < s->slots.size(); ++i) {
       if (s->slots[i].first != name) continue;
-      if (i < s->always_bound) return true;
+      uint32_t slot = s->slots[i].second;
+      if (i < s->always_bound || is_declared(slot)) return code::Slot{slot, false};
       break;
     }
   }
-  return false;
+  return std::nullopt;
 }
 
 code::Slot Lowering::declare(const std::string& name) {
@@ -392,19 +412,40 @@ uint32_t Lowering::declare_local(const std::string& name) {
   return slot;
 }
 
+// While its pattern is lowered, an arm's scope holds only the pattern's names: the next new one
+// takes the next of the shared slots.
+uint32_t Lowering::declare_pattern_name(const std::string& name, SharedSlots& shared) {
+  Scope& scope = *function_->innermost;
+  Symbol symbol = symbols_.intern(name);
+  for (const auto& [bound, slot] : scope.slots)
+    if (bound == symbol) return slot;  // a name given twice
+  size_t taken = scope.slots.size();
+  if (taken == shared.size()) shared.push_back(function_->frame_size++);
+  scope.slots.emplace_back(symbol, shared[taken]);
+  mark_declared(shared[taken]);
+  return shared[taken];
+}
+
 void Lowering::use(code::Ref& ref, const std::string& name, bool assigned) {
   if (assigned) innermost_slot(name);
   ref.name = symbols_.intern(name);
   resolve_later(ref);
 }
 
-void Lowering::resolve_later(code::Ref& ref) { function_->uses.emplace_back(&ref, function_->innermost); }
+void Lowering::resolve_later(code::Ref& ref) {
+  Scope* scope = function_->innermost;
+  function_->uses.push_back({&ref, scope, bound_here(scope, ref.name)});
+}
 
 code::Slot Lowering::innermost_slot(const std::string& name) {
   Scope& scope = *function_->innermost;
   Symbol symbol = symbols_.intern(name);
   if (scope.global) return {globals_.slot_of(symbol), true};
   return {local_slot(scope, symbol), false};
+}
+
+bool Lowering::is_declared(uint32_t slot) const {
+  return slot < function_->declared.size() && function_->declared[slot];
 }
 
 void Lowering::mark_declared(uint32_t slot) {
@@ -420,27 +461,25 @@ uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
   return function_->frame_size++;
 }
 
-void Lowering::resolve(Function& function, code::Ref& ref, Scope* scope) {
-  for (Scope* s = scope; s; s = s->parent) {
+// The slots from the use's scope outwards, ending at the one that was sure to be bound there.
+void Lowering::resolve(Function& function, const Use& use) {
+  code::Ref& ref = *use.ref;
+  auto is_bound_one = [&](code::Slot slot) {
+    return use.bound && use.bound->index == slot.index && use.bound->global == slot.global;
+  };
+  for (Scope* s = use.scope; s; s = s->parent) {
+    code::Slot slot{0, s->global};
     if (s->global) {
-      uint32_t slot = globals_.slot_of(ref.name);
-      // A global is never unbound again; top-level statements are lowered just before they run.
-      ref.always_bound = is_bound(globals_[slot]);
-      if (ref.always_bound) keep_declared_only(function, ref);
-      ref.slots.push_back({slot, true});
-      return;
+      slot.index = globals_.slot_of(ref.name);
+    } else {
+      auto held = std::find_if(s->slots.begin(), s->slots.end(), [&](const auto& entry) { return entry.first == ref.name; });
+      if (held == s->slots.end()) continue;
+      slot.index = held->second;
     }
-    for (size_t i = 0; i < s->slots.size(); ++i) {
-      if (s->slots[i].first != ref.name) continue;
-      if (i < s->always_bound) {  // never unbound while code of this scope runs
-        keep_declared_only(function, ref);
-        ref.slots.push_back({s->slots[i].second, false});
-        ref.always_bound = true;
-        return;
-      }
-      ref.slots.push_back({s->slots[i].second, false});
-      break;
-    }
+    ref.always_bound = is_bound_one(slot);
+    if (ref.always_bound) keep_declared_only(function, ref);
+    ref.slots.push_back(slot);
+    if (ref.always_bound || s->global) return;
   }
   ref.slots.push_back({captured_slot(function, ref.name), false});
 }

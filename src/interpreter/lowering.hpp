@@ -9,7 +9,9 @@
 // some point can only be held by the scopes around that point that have it in their set,
 // innermost first, ending with the global table at the top level or with a slot for the value
 // the function captured when it was made. Which of them holds it at a given moment is decided
-// at run time by the first bound slot, exactly as a search of the scopes would.
+// at run time by the first bound slot, exactly as a search of the scopes would. The list ends
+// early at a slot sure to be bound at that point (a parameter, a loop's variable, a name its
+// block declared before): reading such a name cannot fail, and no outer slot is needed.
 #include <deque>
 #include <memory>
 #include <optional>
@@ -37,7 +39,9 @@ class Lowering {
   // The recursive walk (used by the lowering's own visitors).
   code::Stmt statement(const ast::Stmt& statement);
   code::ExprPtr expression(const ast::Expr& expression);
-  code::Pattern pattern(const ast::Pattern& pattern);
+  // The slots the pattern names of one match's arms share (see declare_pattern_name).
+  using SharedSlots = std::vector<uint32_t>;
+  code::Pattern pattern(const ast::Pattern& pattern, SharedSlots& shared);
   code::Closure function(std::optional<std::string> name, const std::vector<ast::Param>& params,
                          const ast::Expr& body);
   // Called at every level: once the stack runs low, lowering stops and `lower` fails.
@@ -53,6 +57,8 @@ class Lowering {
   // The innermost scope's own slot for a name (a declaration, a loop variable, a pattern name).
   code::Slot declare(const std::string& name);
   uint32_t declare_local(const std::string& name);
+  // A name of the pattern of the arm whose scope is the innermost one.
+  uint32_t declare_pattern_name(const std::string& name, SharedSlots& shared);
   // A use of a name, resolved into `ref` once the enclosing function is lowered; `assigned`
   // makes sure the innermost scope can hold it.
   void use(code::Ref& ref, const std::string& name, bool assigned);
@@ -66,21 +72,29 @@ class Lowering {
     size_t always_bound = 0;  // the first slots: a call's own name and parameters, a loop's variable
     bool global = false;      // the top level's own scope: the global table
   };
+  // A use of a name: where its Ref sits, the scope it is used in, and the slot that is sure to be
+  // bound there, if any.
+  struct Use {
+    code::Ref* ref;
+    Scope* scope;
+    std::optional<code::Slot> bound;
+  };
   struct Function {
     Function* outer = nullptr;  // null for the top level
     std::deque<Scope> scopes;   // the outermost first
     Scope* innermost = nullptr;
     uint32_t frame_size = 0;
     std::vector<std::pair<Symbol, uint32_t>> captured;
-    std::vector<std::pair<code::Ref*, Scope*>> uses;
+    std::vector<Use> uses;
     std::vector<bool> declared;  // by slot: a declaration binds it (see keep_declared_only)
   };
 
   code::Slot innermost_slot(const std::string& name);
   uint32_t local_slot(Scope& scope, Symbol name);
-  bool always_bound_outside(const Scope& scope, Symbol name);
+  std::optional<code::Slot> bound_here(const Scope* scope, Symbol name);
+  bool is_declared(uint32_t slot) const;
   void mark_declared(uint32_t slot);
-  void resolve(Function& function, code::Ref& ref, Scope* scope);
+  void resolve(Function& function, const Use& use);
   void keep_declared_only(const Function& function, code::Ref& ref);
   uint32_t captured_slot(Function& function, Symbol name);
 

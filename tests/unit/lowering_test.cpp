@@ -49,7 +49,8 @@ TEST_F(Lowered, ANameABlockDeclaresLaterMayStillBeTheOuterOne) {
   const auto& printed = node<ostrel::code::Call>(statements[0].expr).arguments[0];
   std::string outer = "G" + std::to_string(global("x").index);
   EXPECT_EQ(slots(node<ostrel::code::Name>(printed).ref), "L0 " + outer);
-  EXPECT_EQ(slots(node<ostrel::code::Name>(statements[2].expr).ref), "L0 " + outer);
+  // After the declaration the block's own slot is bound until the block ends.
+  EXPECT_EQ(slots(node<ostrel::code::Name>(statements[2].expr).ref), "L0");
   EXPECT_FALSE(statements[1].slot.global);
   EXPECT_EQ(node<ostrel::code::Block>(top.statement.expr).scope, std::vector<uint32_t>{0});
 }
@@ -100,6 +101,20 @@ TEST_F(Lowered, FunctionsCaptureOnlyWhatTheyUseAndPassItThroughNestedOnes) {
   for (const auto& capture : inner.captures) taken.push_back(symbols.name(capture.name) + ":" + slots(capture));
   std::sort(taken.begin(), taken.end());
   EXPECT_EQ(taken, (std::vector<std::string>{"a:L1", "b:L2", "f:L0"}));
+}
+
+TEST_F(Lowered, NamesDeclaredEarlierInTheBodyAreNotCaptured) {
+  // def f() = { var a = 1; a = a + 1; lambda: a + c }
+  auto top = lower(def("f", {}, block(var("a", integer(1)), expression(assign(name("a"), binary(Op::Add, name("a"), integer(1)))),
+                                      expression(lambda({}, binary(Op::Add, name("a"), name("c")))))));
+  const auto& function = top.statement.function;
+  ASSERT_EQ(function.captures.size(), 1u);
+  EXPECT_EQ(symbols.name(function.captures[0].name), "c");
+  const auto& statements = node<ostrel::code::Block>(function.code->body).statements;
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(statements[1].expr).target), "L1");  // L0 is f itself
+  const auto& inner = node<ostrel::code::Lambda>(statements[2].expr).closure;
+  ASSERT_EQ(inner.captures.size(), 2u);
+  EXPECT_EQ(slots(inner.captures[0]), "L1");
 }
 
 TEST_F(Lowered, ExpressionStatementsGetInstructionsAndRoomForTemporaries) {
