@@ -94,12 +94,17 @@ bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
   }
   Value list, item;
   if (!evaluate(*call.arguments[0], list) || !evaluate(*call.arguments[1], item)) return false;
-  if (!list.is(K::List)) return fail("append() first argument must be a list");
   out = Value();
-  auto push = [&](Value& target) { target.list_mut().push_back(item); };
-  if (change_in_place(*node.target, list, push)) return true;
+  return append_into(*node.target, std::move(list), std::move(item));
+}
+
+// The rest of `x = append(list, item)` once the callee is known to be the builtin append.
+bool Evaluator::append_into(const code::Ref& target, Value list, Value item) {
+  if (!list.is(K::List)) return fail("append() first argument must be a list");
+  auto push = [&](Value& grown) { grown.list_mut().push_back(std::move(item)); };
+  if (change_in_place(target, list, push)) return true;
   push(list);
-  assign(*node.target, std::move(list));
+  assign(target, std::move(list));
   return true;
 }
 

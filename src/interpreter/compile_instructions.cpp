@@ -435,7 +435,8 @@ class InstructionCompiler {
   }
 
   void assignment(const Assign& node, uint32_t result) {
-    if (!node.target || node.in_place == InPlace::Append) return eval(node, result);
+    if (!node.target) return eval(node, result);
+    if (node.in_place == InPlace::Append) return append(node, result);
     uint32_t mark = next_;
     if (node.in_place == InPlace::Add) {
       // `x = x + e`: x is loaded first, as the operator's left operand is.
@@ -450,6 +451,17 @@ class InstructionCompiler {
       expression(*node.value, value);
       emit({Op::Assign, {}, {}, value, result, 0, &*node.target});
     }
+    next_ = mark;
+  }
+
+  // `x = append(x, e)`: the callee and both arguments in consecutive registers.
+  void append(const Assign& node, uint32_t result) {
+    const auto& call = as<Call>(*node.value);
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    expression(*call.callee, callee);
+    for (const ExprPtr& argument : call.arguments) expression(*argument, temporary());
+    emit({Op::AssignAppend, {}, {}, result, callee, 0, &node});
     next_ = mark;
   }
 

@@ -128,7 +128,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
-      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&Compound,
+      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound,
       &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapCall,
       &&Collect, &&Keep, &&CollectEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant,
       &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
@@ -196,8 +196,8 @@ Index:
 IndexConstant: {
   const Value& target = in_place(in->b);
   const Value& index = in->op == Op::Index ? in_place(in->c) : operand<Value>(in->q);
-  // A list or a text read by a position inside it, the most frequent indexing, skips the
-  // general path.
+  // The most frequent indexing skips the general path, which finds the errors: a list or a text
+  // read by a position inside it, a dictionary by a key it holds.
   if (index.is(K::Int) && index.as_int() >= 0) {
     if (target.is(K::List) && static_cast<uint64_t>(index.as_int()) < target.as_list().size()) {
       R[in->a] = target.as_list()[index.as_int()];
@@ -205,6 +205,12 @@ IndexConstant: {
     }
     if (target.is(K::String) && index.as_int() < target.character_count()) {
       R[in->a] = target.character_at(index.as_int());
+      NEXT();
+    }
+  }
+  if (target.is(K::Dict)) {
+    if (const Value* value = target.find(index)) {
+      R[in->a] = *value;
       NEXT();
     }
   }
@@ -247,7 +253,7 @@ CompareConstantJump: {
   Value truth;
   if (left.is(K::String) && right.is(K::String) && is_equality(in->binary)) {
     // Text against text, often a character against a constant: nothing can fail.
-    truth = Value::boolean(left.equals(right) == (in->binary == ast::BinaryOperator::Eq));
+    truth = Value::boolean(left.same_text(right) == (in->binary == ast::BinaryOperator::Eq));
   } else if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) {
     return false;
   }
@@ -280,6 +286,23 @@ AssignSum: {
   R[in->c] = Value();
   NEXT();
 }
+AssignAppend: {
+  const code::Ref& target = *operand<code::Assign>(in->p).target;
+  Value* given = &R[in->b];  // the callee and the two arguments
+  if (is_append(given[0])) {
+    if (!append_into(target, std::move(given[1]), std::move(given[2]))) return false;
+  } else {
+    // Another function by that name: called as any call whose result is assigned. The callee
+    // leaves the stack, which the call may move.
+    Value callee = std::move(given[0]);
+    Value result;
+    if (!apply(callee, ValueList{std::move(given[1]), std::move(given[2])}, result)) return false;
+    REFETCH();
+    assign(target, std::move(result));
+  }
+  R[in->a] = Value();
+}
+  NEXT();
 Compound: {
   const auto& node = operand<code::CompoundAssign>(in->p);
   Value& current = R[in->a];

@@ -156,6 +156,7 @@ class Evaluator final : public Caller {
   bool update(ast::BinaryOperator op, Value& target, const Value& change);
   bool assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out);
   bool assign_appended(const code::Assign& node, Value& out);
+  bool append_into(const code::Ref& target, Value list, Value item);
   template <class Change>
   bool change_in_place(const code::Ref& target, Value& current, Change change);
 

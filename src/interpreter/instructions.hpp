@@ -40,6 +40,8 @@ enum class Op : uint8_t {
   Store,         // the slot *p (a Slot) = R[a]
   Assign,        // the variable of Ref *p = R[a]; R[b] = None
   AssignSum,     // the variable of Ref *p = R[a] + R[b], growing it in place; R[c] = None
+  AssignAppend,  // the Assign *p `x = append(x, e)` with callee R[b] and arguments R[b+1], R[b+2];
+                 // R[a] = None
   Compound,      // the CompoundAssign *p with current value R[a] and operand R[b]; R[c] = None
   Update,        // the variable read in place at b op= R[c], where it is held; p, q as for Binary; R[a] = None
   UpdateConstant,  // the variable read in place at b op= *q (a constant Value); p as for Binary; R[a] = None

@@ -131,6 +131,10 @@ uint64_t Value::text_hash() const {
   return object->hash;
 }
 
+bool Value::same_text(const Value& other) const {
+  return heap_ == other.heap_ || as_string() == other.as_string();
+}
+
 Value Value::character_at(int64_t position) const {
   auto* object = static_cast<StringObject*>(heap_);
   auto [start, length] = object->index.character(object->text, position);

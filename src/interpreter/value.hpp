@@ -109,6 +109,8 @@ class Value {
   // String: text_hash (key_index.hpp) of the text, kept with the payload so that a key looked
   // up again and again is hashed once.
   uint64_t text_hash() const;
+  // String: whether the String `other` holds the same text.
+  bool same_text(const Value& other) const;
 
   // Dict: the value of the first pair whose key equals `key` (by `equals`), or null; and of the
   // first pair whose key is the String `text`. Hashed beyond a few pairs (see KeyIndex).
