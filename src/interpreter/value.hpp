@@ -74,11 +74,11 @@ class Value {
   ~Value() {
     if (is_heap()) release(heap_);
   }
-  // Makes this None, releasing what it held.
+  // Makes this None, releasing what it held. The payload word of None is never read (a moved-from
+  // value keeps its own too): frames are cleared slot by slot, so one store less each counts.
   void reset() noexcept {
     if (is_heap()) release(heap_);
     kind_ = Kind::None;
-    int_ = 0;
   }
   void swap(Value& other) noexcept {
     std::swap(kind_, other.kind_);
