@@ -205,12 +205,16 @@ struct Stmt {
 };
 
 // One top-level statement, lowered just before it runs; its blocks, loops and arms take
-// frame_size slots of a frame of its own.
+// frame_size slots of a frame of its own. Its instructions point into it: it never moves.
 struct TopLevel {
+  TopLevel() = default;
+  TopLevel(const TopLevel&) = delete;
+  TopLevel& operator=(const TopLevel&) = delete;
+
   Stmt statement;
   uint32_t variables = 0;
   uint32_t frame_size = 0;
-  std::optional<Chunk> instructions;  // an expression statement's, for the dispatch loop
+  std::optional<Chunk> instructions;  // for the dispatch loop: an expression, declaration or def
 };
 
 template <class T>

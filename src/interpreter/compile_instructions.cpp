@@ -57,8 +57,41 @@ class InstructionCompiler {
       case ExprKind::Assign: return assignment(as<Assign>(e), result);
       case ExprKind::CompoundAssign: return compound(as<CompoundAssign>(e), result);
       case ExprKind::Lambda: return emit({Op::MakeFunction, {}, {}, result, 0, 0, &as<Lambda>(e).closure});
+      case ExprKind::List: return elements(as<Elements>(e).elements, Op::MakeList, result);
+      case ExprKind::Tuple: return elements(as<Elements>(e).elements, Op::MakeTuple, result);
+      case ExprKind::Dict: return dict(as<DictLiteral>(e), result);
+      case ExprKind::Comprehension: return comprehension(as<Comprehension>(e), result);
       default: return eval(e, result);
     }
+  }
+
+  // A statement of a block, leaving its value in `result`; a `return` only computes its value.
+  void statement(const Stmt& statement, uint32_t result) {
+    uint32_t mark = next_;
+    switch (statement.kind) {
+      case Stmt::Kind::Evaluate: expression(*statement.expr, result); break;
+      case Stmt::Kind::Declare: {
+        uint32_t value = temporary();
+        expression(*statement.expr, value);
+        emit({Op::Store, {}, {}, value, 0, 0, &statement.slot});
+        emit({Op::LoadNone, {}, {}, result});
+        break;
+      }
+      case Stmt::Kind::Function: {
+        uint32_t value = temporary();
+        emit({Op::MakeFunction, {}, {}, value, 0, 0, &statement.function});
+        emit({Op::Store, {}, {}, value, 0, 0, &statement.slot});
+        emit({Op::LoadNone, {}, {}, result});
+        break;
+      }
+      case Stmt::Kind::Return:
+        if (statement.expr) expression(*statement.expr, result);
+        else emit({Op::LoadNone, {}, {}, result});
+        break;
+      case Stmt::Kind::Nothing: emit({Op::LoadNone, {}, {}, result}); break;
+      case Stmt::Kind::Sequence: break;
+    }
+    next_ = mark;
   }
 
   void end(uint32_t result) { emit({Op::End, {}, {}, result}); }
@@ -129,6 +162,25 @@ class InstructionCompiler {
     uint32_t mark = next_;
     operands(left, right, instruction, with_constant);
     emit(instruction);
+    next_ = mark;
+  }
+
+  // The elements of a list or tuple, in order into consecutive registers.
+  void elements(const std::vector<ExprPtr>& items, Op make, uint32_t result) {
+    uint32_t mark = next_;
+    for (const ExprPtr& item : items) expression(*item, temporary());
+    emit({make, {}, {}, result, mark, static_cast<uint32_t>(items.size())});
+    next_ = mark;
+  }
+
+  // Each key, then its value.
+  void dict(const DictLiteral& node, uint32_t result) {
+    uint32_t mark = next_;
+    for (const auto& [key, value] : node.entries) {
+      expression(*key, temporary());
+      expression(*value, temporary());
+    }
+    emit({Op::MakeDict, {}, {}, result, mark, static_cast<uint32_t>(node.entries.size())});
     next_ = mark;
   }
 
@@ -288,6 +340,22 @@ class InstructionCompiler {
     unbind(node.scope);
   }
 
+  // A walk like a for loop's whose passes collect the element's values.
+  void comprehension(const Comprehension& node, uint32_t result) {
+    emit({Op::ComprehensionStart, {}, {}, 0, 0, 0, &node});
+    uint32_t top = static_cast<uint32_t>(here());
+    emit({Op::ForNext, {}, {}, 0, node.variable});
+    if (node.condition) chunk_.code[jump_unless(*node.condition)].a = top;
+    uint32_t mark = next_;
+    uint32_t value = temporary();
+    expression(*node.element, value);
+    emit({Op::Collect, {}, {}, top, value});
+    next_ = mark;
+    jump_here(top);
+    emit({Op::CollectEnd, {}, {}, result});
+    unbind(node.scope);
+  }
+
   void unbind(const ScopeSlots& scope) {
     if (!scope.empty()) emit({Op::Unbind, {}, {}, 0, 0, 0, &scope});
   }
@@ -401,34 +469,11 @@ class InstructionCompiler {
     std::vector<size_t> returns;
     // Every statement leaves a value in `result`.
     if (node.statements.empty()) emit({Op::LoadNone, {}, {}, result});
-    for (const Stmt& statement : node.statements) {
-      uint32_t mark = next_;
-      switch (statement.kind) {
-        case Stmt::Kind::Evaluate: expression(*statement.expr, result); break;
-        case Stmt::Kind::Declare: {
-          uint32_t value = temporary();
-          expression(*statement.expr, value);
-          emit({Op::Store, {}, {}, value, 0, 0, &statement.slot});
-          emit({Op::LoadNone, {}, {}, result});
-          break;
-        }
-        case Stmt::Kind::Function: {
-          uint32_t value = temporary();
-          emit({Op::MakeFunction, {}, {}, value, 0, 0, &statement.function});
-          emit({Op::Store, {}, {}, value, 0, 0, &statement.slot});
-          emit({Op::LoadNone, {}, {}, result});
-          break;
-        }
-        case Stmt::Kind::Return:
-          if (statement.expr) expression(*statement.expr, result);
-          else emit({Op::LoadNone, {}, {}, result});
-          returns.push_back(here());
-          emit({Op::Jump});
-          break;
-        case Stmt::Kind::Nothing: emit({Op::LoadNone, {}, {}, result}); break;
-        case Stmt::Kind::Sequence: break;
-      }
-      next_ = mark;
+    for (const Stmt& s : node.statements) {
+      statement(s, result);
+      if (s.kind != Stmt::Kind::Return) continue;
+      returns.push_back(here());
+      emit({Op::Jump});
     }
     for (size_t from : returns) jump_here(from);
     unbind(node.scope);
@@ -505,16 +550,10 @@ class InstructionCompiler {
   bool pattern_too_deep_ = false;  // a pattern of the match being compiled nests too deeply
 };
 
-}  // namespace
-
-uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
-                              Chunk& chunk) {
-  InstructionCompiler compiler(first_temporary + 1, guard, chunk);
-  compiler.expression(expression, first_temporary);
-  compiler.end(first_temporary);
-  // What leads straight to an End is that End: a branch that finishes a body saves a dispatch,
-  // and a scope that ends with the frame leaves its slots to the frame's release. Backwards, so
-  // that an unbinding before one that became an End becomes one too.
+// What leads straight to an End is that End: a branch that finishes a body saves a dispatch, and
+// a scope that ends with the frame leaves its slots to the frame's release. Backwards, so that an
+// unbinding before one that became an End becomes one too.
+void end_early(Chunk& chunk) {
   for (size_t i = chunk.code.size(); i-- > 0;) {
     Instruction& instruction = chunk.code[i];
     const Instruction* next = instruction.op == Op::Jump     ? &chunk.code[instruction.a]
@@ -522,6 +561,25 @@ uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, 
                                                              : nullptr;
     if (next && next->op == Op::End) instruction = *next;
   }
+}
+
+}  // namespace
+
+uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
+                              Chunk& chunk) {
+  InstructionCompiler compiler(first_temporary + 1, guard, chunk);
+  compiler.expression(expression, first_temporary);
+  compiler.end(first_temporary);
+  end_early(chunk);
+  return compiler.temporaries_end();
+}
+
+uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard,
+                           Chunk& chunk) {
+  InstructionCompiler compiler(first_temporary + 1, guard, chunk);
+  compiler.statement(statement, first_temporary);
+  compiler.end(first_temporary);
+  end_early(chunk);
   return compiler.temporaries_end();
 }
 

@@ -95,14 +95,20 @@ bool Evaluator::evaluate_match(const code::Match& node, Value& out) {
   return fail(kNoMatchingArm);
 }
 
-bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& out) {
-  Sequence items;
+// What a comprehension walks, with room for its values when each element gives one.
+bool Evaluator::comprehension_items(const code::Comprehension& node, Sequence& items, ValueList& results) {
   if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
   if (!items.is_walkable()) return fail("list comprehension requires iterable");
   // As long as the range when nothing is filtered out: refused before the range was built.
   if (!node.condition && items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return fail(kOutOfMemory);
-  ValueList results;
   if (!node.condition) results.reserve(items.size());
+  return true;
+}
+
+bool Evaluator::evaluate_comprehension(const code::Comprehension& node, Value& out) {
+  Sequence items;
+  ValueList results;
+  if (!comprehension_items(node, items, results)) return false;
   for (uint64_t i = 0; i < items.size(); ++i) {
     local(node.variable) = items.at(i);
     if (node.condition) {

@@ -137,8 +137,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound,
       &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapCall,
-      &&Collect, &&Keep, &&CollectEnd, &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant,
-      &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
+      &&Collect, &&Keep, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
+      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -395,6 +395,29 @@ CollectEnd: {
   Value list = Value::list(std::move(walks_.back().results));
   walks_.pop_back();
   R[in->a] = std::move(list);
+}
+  NEXT();
+ComprehensionStart: {
+  Walk walk;
+  if (!comprehension_items(operand<code::Comprehension>(in->p), walk.items, walk.results)) return false;
+  walk.count = walk.items.size();
+  walks_.push_back(std::move(walk));
+  REFETCH();
+}
+  NEXT();
+MakeList:
+MakeTuple: {
+  ValueList items;
+  items.reserve(in->c);
+  for (uint32_t i = 0; i < in->c; ++i) items.push_back(std::move(R[in->b + i]));
+  R[in->a] = in->op == Op::MakeList ? Value::list(std::move(items)) : Value::tuple(std::move(items));
+}
+  NEXT();
+MakeDict: {
+  ValuePairs pairs;
+  pairs.reserve(in->c);
+  for (uint32_t i = 0; i < in->c; ++i) pairs.emplace_back(std::move(R[in->b + 2 * i]), std::move(R[in->b + 2 * i + 1]));
+  R[in->a] = Value::dict(std::move(pairs));
 }
   NEXT();
 MatchKind:

@@ -18,7 +18,8 @@
 // own their captured values. The evaluator owns the global table (globals_) and one value stack
 // (stack_) on which every call and every top-level statement gets a frame of slots at base_; a
 // call puts its arguments straight into the callee's slots and allocates nothing else.
-// Operators live in operators.cpp, builtins in builtins.cpp, patterns in patterns.cpp.
+// Operators live in operators.cpp, builtins in builtins.cpp, patterns in patterns.cpp for the
+// tree walk; compiled arms test theirs as instructions (compile_instructions.cpp).
 //
 // Errors: every evaluation returns true with its value in `out`, or false with the message in
 // error_ (set by fail); results of builtins and operators are taken in by take(). Results are
@@ -149,6 +150,7 @@ class Evaluator final : public Caller {
   bool evaluate_while(const code::While& node, Value& out);
   bool evaluate_match(const code::Match& node, Value& out);
   bool enter_arm(const code::Pattern& pattern, const Value& scrutinee);
+  bool comprehension_items(const code::Comprehension& node, Sequence& items, ValueList& results);
   bool evaluate_comprehension(const code::Comprehension& node, Value& out);
   bool evaluate_block(const code::Block& node, Value& out);
 

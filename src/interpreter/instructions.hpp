@@ -1,11 +1,12 @@
 #pragma once
 // The instruction set: the hot part of the lowered form (names, constants, operators, calls,
-// conditionals, loops, matches with their patterns, blocks, assignments, lambdas, map and filter
-// over user functions) as a flat array of register instructions that one dispatch loop runs
-// (dispatch.cpp). Registers are slots of the running frame: a variable's own slot (or a
-// global's) when an operand can be read in place, otherwise a temporary slot above the variables.
-// Every other expression (collections, comprehensions, pipes, ...) is one Eval instruction that
-// walks its lowered tree, so both ways of running share one meaning.
+// conditionals, loops, matches with their patterns, blocks, assignments, lambdas, collections,
+// comprehensions, map and filter over user functions) as a flat array of register instructions
+// that one dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a
+// variable's own slot (or a global's) when an operand can be read in place, otherwise a
+// temporary slot above the variables.
+// Every other expression (pipes, calls of map, filter and sum over a range, ...) is one Eval
+// instruction that walks its lowered tree, so both ways of running share one meaning.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -17,6 +18,7 @@
 namespace ostrel::code {
 
 struct Expr;
+struct Stmt;
 
 enum class Op : uint8_t {
   LoadNone,      // R[a] = None
@@ -58,6 +60,10 @@ enum class Op : uint8_t {
   Collect,       // appends R[b] to the innermost walk's results; to a
   Keep,          // appends the innermost walk's current element when R[b] is true; to a
   CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk
+  ComprehensionStart,  // starts walking the Comprehension *p's iterable, to collect values
+  MakeList,      // R[a] = a List of R[b], ..., R[b+c-1]
+  MakeTuple,     // R[a] = a Tuple of R[b], ..., R[b+c-1]
+  MakeDict,      // R[a] = a Dict of the c pairs of keys and values from R[b] on
   MatchKind,     // to a unless R[b] is of kind c (a Value::Kind)
   MatchLength,   // to a unless R[b] (a Tuple or List) has c elements
   MatchLengthAtLeast,  // to a unless R[b] (a Tuple or List) has c elements or more
@@ -100,5 +106,8 @@ struct Chunk {
 // its temporaries need. Where the stack runs low, the rest is left to the tree walk.
 uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
                               Chunk& chunk);
+// The same for a top-level expression, declaration or function definition, whose value (None but
+// for an expression) ends in `first_temporary`.
+uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard, Chunk& chunk);
 
 }  // namespace ostrel::code

@@ -177,6 +177,7 @@ struct ExpressionLowering {
     out->range = range_call(*n.iterable);
     lowering.enter_scope();
     out->variable = lowering.declare_local(n.variable);
+    lowering.bound_from_start();  // each step binds the variable before the condition runs
     if (n.condition) out->condition = sub(*n.condition);
     out->element = sub(*n.element);
     out->scope = lowering.leave_scope();
@@ -290,21 +291,23 @@ bool Lowering::out_of_stack() {
   return out_of_stack_;
 }
 
-std::optional<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
+std::unique_ptr<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   out_of_stack_ = false;
   Function top;
   top.scopes.emplace_back().global = true;
   top.innermost = &top.scopes.back();
   function_ = &top;
-  code::TopLevel out;
-  out.statement = this->statement(statement);
+  auto out = std::make_unique<code::TopLevel>();
+  out->statement = this->statement(statement);
   function_ = nullptr;
-  if (out_of_stack_) return std::nullopt;
+  if (out_of_stack_) return nullptr;
   for (const Use& use : top.uses) resolve(top, use);
-  out.variables = out.frame_size = top.frame_size;
-  if (out.statement.kind == code::Stmt::Kind::Evaluate) {
-    out.instructions.emplace();
-    out.frame_size = compile_instructions(*out.statement.expr, out.frame_size, guard_, *out.instructions);
+  out->variables = out->frame_size = top.frame_size;
+  using Kind = code::Stmt::Kind;
+  Kind kind = out->statement.kind;
+  if (kind == Kind::Evaluate || kind == Kind::Declare || kind == Kind::Function) {
+    out->instructions.emplace();
+    out->frame_size = compile_statement(out->statement, out->frame_size, guard_, *out->instructions);
   }
   return out;
 }

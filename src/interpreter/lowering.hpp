@@ -32,9 +32,10 @@ class Lowering {
   Lowering(SymbolTable& symbols, Globals& globals, const StackGuard& guard)
       : symbols_(symbols), globals_(globals), guard_(guard) {}
 
-  // One top-level statement. No value when the tree nests too deeply to be lowered on this
-  // stack. New global names get unbound slots in the table.
-  std::optional<code::TopLevel> lower(const ast::Stmt& statement);
+  // One top-level statement, on the heap, where its instructions can point into it. Null when
+  // the tree nests too deeply to be lowered on this stack. New global names get unbound slots in
+  // the table.
+  std::unique_ptr<code::TopLevel> lower(const ast::Stmt& statement);
 
   // The recursive walk (used by the lowering's own visitors).
   code::Stmt statement(const ast::Stmt& statement);

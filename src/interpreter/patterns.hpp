@@ -1,5 +1,7 @@
 #pragma once
-// Whether a value fits the pattern of a match arm, and what the arm binds if it does.
+// Whether a value fits the pattern of a match arm, and what the arm binds if it does: for the
+// matches the tree walk runs. Compiled arms do the same tests, in the same order, as
+// instructions (see the match compiler in compile_instructions.cpp).
 #include <utility>
 #include <vector>
 

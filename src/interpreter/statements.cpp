@@ -40,7 +40,7 @@ Result<Value> Evaluator::run_statements(const ast::Stmt& program) {
   Lowering lowering(symbols_, globals_, stack_guard_);
   Value current;
   for (const ast::Stmt* statement : statements) {
-    std::optional<code::TopLevel> lowered = lowering.lower(*statement);
+    std::unique_ptr<code::TopLevel> lowered = lowering.lower(*statement);
     if (!lowered) return Error{kTooDeep};
     Frame frame(*this, lowered->frame_size, 0, lowered->variables);
     frame.enter(false);

@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "parser/parse_program.hpp"
 #include "support/big_stack.hpp"
 #include "syntax_builders.hpp"
 
@@ -173,4 +174,31 @@ TEST_F(Programs, AFailureInsideNestedCallsAndLoopsLeavesACleanInterpreter) {
                       expression(call("down", integer(60000))));
   EXPECT_EQ(run(*deep), "error: cannot add 1 and x");
   EXPECT_EQ(run(*program(counting_function(), expression(call("count", integer(99990))))), "99990");
+}
+
+// A match is walked as a tree where a top-level declaration holds it and runs as instructions in
+// a function body; both must choose the same arm and bind the same values.
+TEST(MatchPaths, TheTreeWalkAndTheInstructionsAgree) {
+  const std::string arms =
+      "(0, _) => \"zero first\", (1, [a, b..r]) => [a, b, r], ((a, b), c) => a + b + c,"
+      " (x, y) if x == 7 => y, (x, x) => x, [] => \"empty\", [[p, 1.0], \"t\"..r] => [p, r],"
+      " [a, b..r] if len(r) > 1 => r, [a, b..r] => [b, a, r], [a, 2] => \"never\", (a) => [a],"
+      " True => \"true\", 1 => \"one\", \"x\" => \"ex\", n if n == 250 => n";
+  const std::vector<std::string> values = {
+      "(0, 9)", "(1, [2, 3, 4])", "(1, [2])", "((1, 2), 3)", "(7, 2)", "(2, 5)", "[]", "[[1, 1], \"t\"]",
+      "[[5, 1], \"t\", 7, 8]", "[[5, 2], \"t\"]", "[1, 2, 3, 4]", "[1, 2]", "[1]", "(7,)", "True",
+      "False", "1.0", "1", "\"x\"", "250", "42", "(1, 2, 3)", "{\"a\": 1}"};
+  auto run = [](const std::string& source) {
+    ostrel::Interpreter interpreter(std::make_unique<ostrel::CaptureSink>(), {});
+    auto tree = ostrel::parse_program(source);
+    if (!tree) return "parse error: " + tree.error();
+    auto result = interpreter.run_program(*tree.value());
+    return result ? result->display() : "error: " + result.error();
+  };
+  for (const std::string& value : values) {
+    std::string walked = run("var r = match " + value + " { " + arms + " }\nr\n");
+    std::string compiled = run("def f(v) = match v { " + arms + " }\nf(" + value + ")\n");
+    EXPECT_EQ(walked, compiled) << value;
+    EXPECT_EQ(walked.rfind("parse error", 0), std::string::npos) << walked;
+  }
 }

@@ -15,10 +15,10 @@ namespace {
 
 class Lowered : public ::testing::Test {
  protected:
-  ostrel::code::TopLevel lower(const Stmt& statement) {
+  std::unique_ptr<ostrel::code::TopLevel> lower(const Stmt& statement) {
     auto lowered = lowering.lower(statement);
-    EXPECT_TRUE(lowered.has_value());
-    return std::move(*lowered);
+    EXPECT_TRUE(lowered);
+    return lowered;
   }
   Slot global(const std::string& name) { return {globals.slot_of(symbols.intern(name)), true}; }
 
@@ -45,25 +45,25 @@ std::string slots(const ostrel::code::Ref& ref) {
 TEST_F(Lowered, ANameABlockDeclaresLaterMayStillBeTheOuterOne) {
   // { print(x); var x = 1; x }
   auto top = lower(expression(block(expression(call("print", name("x"))), var("x", integer(1)), expression(name("x")))));
-  const auto& statements = node<ostrel::code::Block>(top.statement.expr).statements;
+  const auto& statements = node<ostrel::code::Block>(top->statement.expr).statements;
   const auto& printed = node<ostrel::code::Call>(statements[0].expr).arguments[0];
   std::string outer = "G" + std::to_string(global("x").index);
   EXPECT_EQ(slots(node<ostrel::code::Name>(printed).ref), "L0 " + outer);
   // After the declaration the block's own slot is bound until the block ends.
   EXPECT_EQ(slots(node<ostrel::code::Name>(statements[2].expr).ref), "L0");
   EXPECT_FALSE(statements[1].slot.global);
-  EXPECT_EQ(node<ostrel::code::Block>(top.statement.expr).scope, std::vector<uint32_t>{0});
+  EXPECT_EQ(node<ostrel::code::Block>(top->statement.expr).scope, std::vector<uint32_t>{0});
 }
 
 TEST_F(Lowered, AssignmentsInInlineLoopBodiesBindTheEnclosingScope) {
   // for i in xs: (total = i)  -- the loop's own scope holds total; a while holds none
   auto top = lower(expression(for_loop("i", name("xs"), assign(name("total"), name("i")))));
-  const auto& loop = node<ostrel::code::For>(top.statement.expr);
+  const auto& loop = node<ostrel::code::For>(top->statement.expr);
   const auto& target = *node<ostrel::code::Assign>(loop.body).target;
   EXPECT_EQ(slots(target), "L1 G" + std::to_string(global("total").index));
   EXPECT_EQ(loop.scope.size(), 2u);
   auto again = lower(expression(while_loop(boolean(false), assign(name("w"), integer(1)))));
-  EXPECT_EQ(slots(*node<ostrel::code::Assign>(node<ostrel::code::While>(again.statement.expr).body).target),
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(node<ostrel::code::While>(again->statement.expr).body).target),
             "G" + std::to_string(global("w").index));
 }
 
@@ -73,26 +73,26 @@ TEST_F(Lowered, AssignmentsBeforeANameAlwaysBoundKeepOnlyDeclaredSlots) {
   globals[global("total").index] = Value::integer(0);
   std::string total = "G" + std::to_string(global("total").index);
   auto top = lower(expression(for_loop("i", name("xs"), assign(name("total"), name("i")))));
-  EXPECT_EQ(slots(*node<ostrel::code::Assign>(node<ostrel::code::For>(top.statement.expr).body).target), total);
+  EXPECT_EQ(slots(*node<ostrel::code::Assign>(node<ostrel::code::For>(top->statement.expr).body).target), total);
   auto declared = lower(expression(
       for_loop("i", name("xs"), block(expression(assign(name("total"), name("i"))), var("total", integer(1))))));
-  const auto& body = node<ostrel::code::Block>(node<ostrel::code::For>(declared.statement.expr).body);
+  const auto& body = node<ostrel::code::Block>(node<ostrel::code::For>(declared->statement.expr).body);
   EXPECT_EQ(slots(*node<ostrel::code::Assign>(body.statements[0].expr).target), "L1 " + total);
   // def f(n) = for i in xs: (n = i)  -- the parameter is always bound: its slot only
   auto function = lower(def("f", {"n"}, for_loop("i", name("xs"), assign(name("n"), name("i")))));
-  const auto& loop = node<ostrel::code::For>(function.statement.function.code->body);
+  const auto& loop = node<ostrel::code::For>(function->statement.function.code->body);
   EXPECT_EQ(slots(*node<ostrel::code::Assign>(loop.body).target), "L1");
 }
 
 TEST_F(Lowered, FunctionsCaptureOnlyWhatTheyUseAndPassItThroughNestedOnes) {
   // def f(a) = lambda: a + b + f
   auto top = lower(def("f", {"a"}, lambda({}, binary(Op::Add, binary(Op::Add, name("a"), name("b")), name("f")))));
-  const auto& outer = *top.statement.function.code;
+  const auto& outer = *top->statement.function.code;
   EXPECT_EQ(outer.self_slot, 0u);
   EXPECT_EQ(outer.param_slots, std::vector<uint32_t>{1});
   // b is the only name from outside: the declaration captures it from the global table.
-  ASSERT_EQ(top.statement.function.captures.size(), 1u);
-  EXPECT_EQ(slots(top.statement.function.captures[0]), "G" + std::to_string(global("b").index));
+  ASSERT_EQ(top->statement.function.captures.size(), 1u);
+  EXPECT_EQ(slots(top->statement.function.captures[0]), "G" + std::to_string(global("b").index));
   const auto& inner = node<ostrel::code::Lambda>(outer.body).closure;
   ASSERT_EQ(inner.captures.size(), 3u);
   // The lambda takes a and f from the call's own slots, which are always bound, and b from the
@@ -107,7 +107,7 @@ TEST_F(Lowered, NamesDeclaredEarlierInTheBodyAreNotCaptured) {
   // def f() = { var a = 1; a = a + 1; lambda: a + c }
   auto top = lower(def("f", {}, block(var("a", integer(1)), expression(assign(name("a"), binary(Op::Add, name("a"), integer(1)))),
                                       expression(lambda({}, binary(Op::Add, name("a"), name("c")))))));
-  const auto& function = top.statement.function;
+  const auto& function = top->statement.function;
   ASSERT_EQ(function.captures.size(), 1u);
   EXPECT_EQ(symbols.name(function.captures[0].name), "c");
   const auto& statements = node<ostrel::code::Block>(function.code->body).statements;
@@ -119,11 +119,14 @@ TEST_F(Lowered, NamesDeclaredEarlierInTheBodyAreNotCaptured) {
 
 TEST_F(Lowered, ExpressionStatementsGetInstructionsAndRoomForTemporaries) {
   auto top = lower(expression(binary(Op::Add, integer(1), call("len", text("ab")))));
-  ASSERT_TRUE(top.instructions.has_value());
-  EXPECT_EQ(top.variables, 0u);
-  EXPECT_GE(top.frame_size, 3u);  // the result, the call's result, its callee and argument
-  EXPECT_EQ(top.instructions->code.back().op, ostrel::code::Op::End);
-  EXPECT_FALSE(lower(var("v", integer(1))).instructions.has_value());
+  ASSERT_TRUE(top->instructions.has_value());
+  EXPECT_EQ(top->variables, 0u);
+  EXPECT_GE(top->frame_size, 3u);  // the result, the call's result, its callee and argument
+  EXPECT_EQ(top->instructions->code.back().op, ostrel::code::Op::End);
+  EXPECT_TRUE(lower(var("v", integer(1)))->instructions.has_value());
+  EXPECT_TRUE(lower(def("f", {}, integer(1)))->instructions.has_value());
+  // A top-level return ends the program, which only the statement walk knows.
+  EXPECT_FALSE(lower(ret(integer(1)))->instructions.has_value());
 }
 
 TEST(ValueStack, GrowingKeepsTheSlotsAndPoppingReleasesThem) {
@@ -164,7 +167,7 @@ TEST_F(Lowered, AVariableIsReadInPlaceOnlyWhereNothingAfterItCanAssignIt) {
                             binary(Op::Add, name("x"), assign(name("x"), integer(1))))));
   std::vector<const ostrel::code::Instruction*> sums;
   // The list literal is walked as a tree; its elements are not instructions: lower them alone.
-  const auto& elements = node<ostrel::code::Elements>(top.statement.function.code->body).elements;
+  const auto& elements = node<ostrel::code::Elements>(top->statement.function.code->body).elements;
   ostrel::code::Chunk plain, assigning;
   ostrel::code::compile_instructions(*elements[0], 10, guard, plain);
   ostrel::code::compile_instructions(*elements[1], 10, guard, assigning);
@@ -189,7 +192,7 @@ const std::vector<ostrel::code::Argument>& arguments_of(const ostrel::code::Inst
 
 TEST_F(Lowered, ACalleeThatMayBeUnboundComesFirstAndItsArgumentsGoIntoTemporaries) {
   auto top = lower(expression(call("f", integer(1), call("g", integer(2)), integer(3))));
-  const auto& outer = last_call(*top.instructions);
+  const auto& outer = last_call(*top->instructions);
   EXPECT_EQ(outer.a, 0u);  // the result register
   EXPECT_EQ(outer.b, 1u);  // f, loaded before its arguments in 2, 3 and 4
   EXPECT_EQ(outer.p, nullptr);
@@ -199,14 +202,14 @@ TEST_F(Lowered, ACalleeThatMayBeUnboundComesFirstAndItsArgumentsGoIntoTemporarie
     registers.push_back(argument.operand);
   }
   EXPECT_EQ(registers, (std::vector<uint32_t>{2, 3, 4}));
-  EXPECT_GE(top.frame_size, 5u);
+  EXPECT_GE(top->frame_size, 5u);
 }
 
 TEST_F(Lowered, ABoundCalleeAndBoundArgumentsAreReadWhereTheyAre) {
   using From = ostrel::code::Argument::From;
   // def f(x, y) = f(x, 1, y + 1)
   auto top = lower(def("f", {"x", "y"}, call("f", name("x"), integer(1), binary(Op::Add, name("y"), integer(1)))));
-  const auto& code = *top.statement.function.code;
+  const auto& code = *top->statement.function.code;
   const auto& recursive = last_call(code.instructions);
   EXPECT_NE(recursive.p, nullptr);
   EXPECT_EQ(recursive.b, *code.self_slot);
@@ -219,7 +222,7 @@ TEST_F(Lowered, ABoundCalleeAndBoundArgumentsAreReadWhereTheyAre) {
   EXPECT_GE(arguments[2].operand, code.variables);
   // An argument that assigns the callee's name makes the callee a temporary, loaded first.
   auto assigning = lower(def("g", {"x"}, call("g", assign(name("g"), integer(1)))));
-  const auto& reassigned = last_call(assigning.statement.function.code->instructions);
+  const auto& reassigned = last_call(assigning->statement.function.code->instructions);
   EXPECT_EQ(reassigned.p, nullptr);
   EXPECT_EQ(arguments_of(reassigned)[0].from, From::Temporary);
 }
