@@ -81,16 +81,20 @@ Result<IntRange> range_of(const ValueList& arguments);
 class Sequence {
  public:
   Sequence() = default;
-  explicit Sequence(Value value) : value_(std::move(value)) {}
+  explicit Sequence(Value value) : value_(std::move(value)) {
+    if (value_.is(Value::Kind::List)) items_ = value_.as_list().data();
+  }
   explicit Sequence(IntRange range) : range_(range), is_range_(true) {}
   bool is_walkable() const { return is_range_ || value_.is(Value::Kind::List); }
   bool is_range() const { return is_range_; }
   // Only for walkable sequences.
   uint64_t size() const { return is_range_ ? range_.count : value_.as_list().size(); }
-  Value at(uint64_t i) const { return is_range_ ? Value::integer(range_.at(i)) : value_.as_list()[i]; }
+  Value at(uint64_t i) const { return is_range_ ? Value::integer(range_.at(i)) : items_[i]; }
 
  private:
   Value value_;
+  // A list's elements, read straight: value_ holds the list, which no one changes while it does.
+  const Value* items_ = nullptr;
   IntRange range_;
   bool is_range_ = false;
 };

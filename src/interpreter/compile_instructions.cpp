@@ -280,9 +280,7 @@ class InstructionCompiler {
     uint32_t function = callee + 1, element = callee + 2;
     std::vector<Argument>& argument = chunk_.arguments.emplace_back();
     argument.push_back({Argument::From::Temporary, element});
-    uint32_t top = static_cast<uint32_t>(here());
-    emit({Op::MapCall, {}, {}, element, function, 1, nullptr, &argument});
-    emit({map ? Op::Collect : Op::Keep, {}, {}, top, element});
+    emit({map ? Op::MapStep : Op::FilterStep, {}, {}, element, function, 1, nullptr, &argument});
     emit({Op::CollectEnd, {}, {}, result});
     jump_here(to_end);
     next_ = mark;

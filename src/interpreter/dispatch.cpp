@@ -136,8 +136,8 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound,
-      &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapCall,
-      &&Collect, &&Keep, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
+      &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapStep,
+      &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
       &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
@@ -370,13 +370,18 @@ MapStart: {
   }
   NEXT();
 }
-MapCall: {
+MapStep:
+FilterStep: {
   Walk& walk = walks_.back();
+  if (walk.next > 0) {
+    if (in->op == Op::MapStep) walk.results.push_back(std::move(R[in->a]));
+    else if (is_true(R[in->a])) walk.results.push_back(walk.items.at(walk.next - 1));
+  }
   if (walk.next == walk.count) {
     R[in->b] = Value();
-    ++ip;
   } else {
     R[in->a] = walk.items.at(walk.next++);
+    --ip;  // the call comes back here
     if (!enter_call(*in, code, ip, R)) return false;
   }
   NEXT();
@@ -385,12 +390,6 @@ Collect:
   walks_.back().results.push_back(std::move(R[in->b]));
   ip = code + in->a;
   NEXT();
-Keep: {
-  Walk& walk = walks_.back();
-  if (is_true(R[in->b])) walk.results.push_back(walk.items.at(walk.next - 1));
-  ip = code + in->a;
-  NEXT();
-}
 CollectEnd: {
   Value list = Value::list(std::move(walks_.back().results));
   walks_.pop_back();

@@ -55,10 +55,12 @@ enum class Op : uint8_t {
   MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+1] a user function, starts
                  // walking the list R[b+2] and jumps to a; otherwise goes on (to the plain call).
                  // c: whether the results are as many as the elements (map)
-  MapCall,       // R[a] = R[b](the next element, put in R[a] for the Argument at *q), resuming at
-                 // the next instruction; without one, R[b] = None and the next instruction is skipped
+  MapStep,       // takes the result R[a] of the call it made before, if any, into the innermost
+                 // walk's results; then R[a] = R[b](the next element, put in R[a] for the
+                 // Argument at *q), the call coming back to this instruction, or, without one,
+                 // R[b] = None and on to the next instruction
+  FilterStep,    // the same, but takes the element that call was given when R[a] is true
   Collect,       // appends R[b] to the innermost walk's results; to a
-  Keep,          // appends the innermost walk's current element when R[b] is true; to a
   CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk
   ComprehensionStart,  // starts walking the Comprehension *p's iterable, to collect values
   MakeList,      // R[a] = a List of R[b], ..., R[b+c-1]

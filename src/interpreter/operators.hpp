@@ -57,23 +57,23 @@ __attribute__((always_inline)) inline bool integer_operation(ast::BinaryOperator
                                                              Value& out) {
   using Op = ast::BinaryOperator;
   switch (op) {
-    case Op::Add: out = Value::integer(wrapping_add(a, b)); return true;
-    case Op::Sub: out = Value::integer(wrapping_sub(a, b)); return true;
-    case Op::Mul: out = Value::integer(wrapping_mul(a, b)); return true;
+    case Op::Add: out.set_int(wrapping_add(a, b)); return true;
+    case Op::Sub: out.set_int(wrapping_sub(a, b)); return true;
+    case Op::Mul: out.set_int(wrapping_mul(a, b)); return true;
     case Op::IntDiv:
       if (b == 0) return false;
-      out = Value::integer(b == -1 ? wrapping_sub(0, a) : a / b);
+      out.set_int(b == -1 ? wrapping_sub(0, a) : a / b);
       return true;
     case Op::Mod:
       if (b == 0) return false;
-      out = Value::integer(b == -1 ? 0 : a % b);
+      out.set_int(b == -1 ? 0 : a % b);
       return true;
     case Op::Lt:
     case Op::Lte:
     case Op::Gt:
     case Op::Gte:
     case Op::Eq:
-    case Op::Neq: out = Value::boolean(integer_comparison(op, a, b)); return true;
+    case Op::Neq: out.set_bool(integer_comparison(op, a, b)); return true;
     default: return false;
   }
 }

@@ -74,6 +74,10 @@ class Value {
   ~Value() {
     if (is_heap()) release(heap_);
   }
+  // Makes this the Int or Bool `v` without a value to move in; what it held is released after the
+  // write, so that this may even live inside that payload.
+  void set_int(int64_t v) { set_scalar(Kind::Int, v); }
+  void set_bool(bool v) { set_scalar(Kind::Bool, v); }
   // Makes this None, releasing what it held. The payload word of None is never read (a moved-from
   // value keeps its own too): frames are cleared slot by slot, so one store less each counts.
   void reset() noexcept {
@@ -136,6 +140,12 @@ class Value {
                                          1u << static_cast<int>(Kind::Dict) | 1u << static_cast<int>(Kind::Tuple) |
                                          1u << static_cast<int>(Kind::Function);
   bool is_heap() const { return (kHeapKinds >> static_cast<int>(kind_)) & 1u; }
+  void set_scalar(Kind kind, int64_t bits) {
+    HeapObject* old = is_heap() ? heap_ : nullptr;
+    kind_ = kind;
+    int_ = bits;
+    if (old) release(old);
+  }
   HeapObject* unshare();
 
   Kind kind_;
