@@ -109,7 +109,13 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   }
   const std::vector<uint32_t>& captured = body.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
-  calls_.push_back({code, ip, in.a, base_});
+  // Field by field: a whole ActiveCall built aside and copied in is read back before its parts
+  // are written, which stalls the processor on every call.
+  ActiveCall& call = calls_.emplace_back();
+  call.code = code;
+  call.resume = ip;
+  call.result = in.a;
+  call.base = base_;
   ++call_depth_;
   base_ = frame;
   R = F;

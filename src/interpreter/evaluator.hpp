@@ -5,7 +5,8 @@
 //     -> lowering (lowering.cpp): one top-level statement at a time, into the lowered form of
 //        code.hpp, with every name resolved to slots (see lowering.hpp for how)
 //     -> instructions (instructions.hpp, compile_instructions.cpp): each function body and each
-//        top-level expression statement, as register instructions over its frame's slots
+//        top-level expression, declaration and definition, as register instructions over its
+//        frame's slots
 //     -> dispatch (dispatch.cpp): one loop runs them, calls between functions included; what it
 //        does not compile is one instruction that hands a lowered tree to the tree walk:
 //        statements.cpp runs statements and programs, expressions.cpp the expressions that only
@@ -105,7 +106,7 @@ class Evaluator final : public Caller {
   }
   void unbind(const code::ScopeSlots& scope);
 
-  // dispatch.cpp: the instructions of function bodies and top-level expressions.
+  // dispatch.cpp: the instructions of function bodies and top-level statements.
   bool run(const code::Chunk& chunk, Value& out);
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);

@@ -176,8 +176,8 @@ TEST_F(Programs, AFailureInsideNestedCallsAndLoopsLeavesACleanInterpreter) {
   EXPECT_EQ(run(*program(counting_function(), expression(call("count", integer(99990))))), "99990");
 }
 
-// A match is walked as a tree where a top-level declaration holds it and runs as instructions in
-// a function body; both must choose the same arm and bind the same values.
+// A match is walked as a tree where a pipe holds it and runs as instructions elsewhere; both must
+// choose the same arm and bind the same values.
 TEST(MatchPaths, TheTreeWalkAndTheInstructionsAgree) {
   const std::string arms =
       "(0, _) => \"zero first\", (1, [a, b..r]) => [a, b, r], ((a, b), c) => a + b + c,"
@@ -196,8 +196,8 @@ TEST(MatchPaths, TheTreeWalkAndTheInstructionsAgree) {
     return result ? result->display() : "error: " + result.error();
   };
   for (const std::string& value : values) {
-    std::string walked = run("var r = match " + value + " { " + arms + " }\nr\n");
-    std::string compiled = run("def f(v) = match v { " + arms + " }\nf(" + value + ")\n");
+    std::string walked = run("match " + value + " { " + arms + " } |> str\n");
+    std::string compiled = run("str(match " + value + " { " + arms + " })\n");
     EXPECT_EQ(walked, compiled) << value;
     EXPECT_EQ(walked.rfind("parse error", 0), std::string::npos) << walked;
   }
