@@ -40,6 +40,12 @@ lookups() {
 range_loop() { printf 'var count = 0\nfor i in range(%d):\n    count += 1\nprint(count)\n' "$1"; }
 append_list() { printf 'var xs = []\nfor i in range(%d):\n    xs = append(xs, i)\nprint(len(xs))\n' "$1"; }
 concat_string() { printf 'var s = ""\nfor i in range(%d):\n    s += "x"\nprint(len(s))\n' "$1"; }
+# A match on the list before each append: once left, the match holds none of it, so the append
+# still happens in place.
+match_then_append() {
+  printf 'var xs = []\nfor i in range(%d):\n    var n = match xs { l if len(l) < 0 => 1, _ => 0 }\n' "$1"
+  printf '    xs = append(xs, i)\nprint(len(xs))\n'
+}
 
 mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
@@ -98,6 +104,7 @@ check_lookups
 check "for i in range(n), n = 3M and 6M" range_loop 3000000
 check "list built by append" append_list 200000
 check "string built by +=" concat_string 200000
+check "list matched on, then appended" match_then_append 200000
 if [ -s "$work/errors" ]; then
   echo "what the failed runs said (a status-N above; timeouts after $timeout s, memory capped at $limit_mb MB):"
   sort "$work/errors" | uniq -c

@@ -145,6 +145,7 @@ struct Arm {
 struct Match final : Node<ExprKind::Match> {
   ExprPtr scrutinee;
   std::vector<Arm> arms;
+  ScopeSlots shared;  // the slots the arms' pattern names share
 };
 
 struct Lambda final : Node<ExprKind::Lambda> { Closure closure; };

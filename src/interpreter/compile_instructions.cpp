@@ -61,7 +61,7 @@ class InstructionCompiler {
       case ExprKind::Tuple: return elements(as<Elements>(e).elements, Op::MakeTuple, result);
       case ExprKind::Dict: return dict(as<DictLiteral>(e), result);
       case ExprKind::Comprehension: return comprehension(as<Comprehension>(e), result);
-      default: return eval(e, result);
+      case ExprKind::Pipe: return pipe(as<Pipe>(e), result);
     }
   }
 
@@ -257,6 +257,18 @@ class InstructionCompiler {
     }
   }
 
+  // `x |> f`: x, then f, then the call of f with x.
+  void pipe(const Pipe& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    std::vector<Argument>& argument = chunk_.arguments.emplace_back();
+    argument.push_back({Argument::From::Temporary, temporary()});
+    expression(*node.left, argument[0].operand);
+    expression(*node.right, callee);
+    emit({Op::Call, {}, {}, result, callee, 1, nullptr, &argument});
+    next_ = mark;
+  }
+
   // `map(f, xs)` and `filter(f, xs)` with a user function: the walk over xs calls f one element
   // after another in this loop instead of the builtin calling back into a loop of its own each
   // time. The plain call after MapStart takes every other case, with the builtin's checks.
@@ -361,9 +373,9 @@ class InstructionCompiler {
   // The arms in order: each is its pattern's tests, any of which goes on with the next arm when
   // it fails, then the guard, which does the same when false, then the body. Consecutive arms
   // whose patterns are tuples (or lists) share one test of the kind, which skips them all when
-  // it fails. The names a pattern binds stay bound when its arm is not taken after all: only
-  // that arm reads them, and it binds them all again before it does. The names its guard
-  // assigned are unbound.
+  // it fails. The names a pattern binds stay bound when its arm is not taken after all (only
+  // that arm reads them, and it binds them all again before it does) until the match is left;
+  // the names its guard assigned are unbound at once.
   void match(const Match& node, uint32_t result) {
     bool outer_too_deep = std::exchange(pattern_too_deep_, false);  // a match in an arm has its own
     size_t start = here();
@@ -385,7 +397,7 @@ class InstructionCompiler {
       pattern(arm.pattern, scrutinee, to_next_arm, run.has_value());
       if (arm.guard) to_next_arm.push_back(jump_unless(*arm.guard));
       expression(*arm.body, result);
-      unbind(arm.scope);
+      leave(node, arm, scrutinee);
       to_end.push_back(here());
       emit({Op::Jump});
       if (arm.guard && !arm.assigned.empty()) {
@@ -403,6 +415,13 @@ class InstructionCompiler {
       chunk_.code.resize(start);
       eval(node, result);
     }
+  }
+
+  // After the chosen arm, nothing holds on to the scrutinee or to parts of it any more (in the
+  // slots of arms whose guard failed too), so that a variable matched on can then be updated
+  // in place.
+  void leave(const Match& node, const Arm& arm, uint32_t scrutinee) {
+    emit({Op::LeaveMatch, {}, {}, 0, scrutinee, 0, &arm.assigned, &node.shared});
   }
 
   static std::optional<Pattern::Kind> sequence_kind(const Pattern& pattern) {
@@ -554,9 +573,10 @@ class InstructionCompiler {
 void end_early(Chunk& chunk) {
   for (size_t i = chunk.code.size(); i-- > 0;) {
     Instruction& instruction = chunk.code[i];
-    const Instruction* next = instruction.op == Op::Jump     ? &chunk.code[instruction.a]
-                              : instruction.op == Op::Unbind ? &chunk.code[i + 1]
-                                                             : nullptr;
+    bool releases = instruction.op == Op::Unbind || instruction.op == Op::LeaveMatch;
+    const Instruction* next = instruction.op == Op::Jump ? &chunk.code[instruction.a]
+                              : releases                 ? &chunk.code[i + 1]
+                                                         : nullptr;
     if (next && next->op == Op::End) instruction = *next;
   }
 }

@@ -144,7 +144,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound,
       &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapStep,
       &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
-      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&NoMatch, &&End,
+      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&LeaveMatch, &&NoMatch, &&End,
   };
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
@@ -257,18 +257,18 @@ CompareJump:
 CompareConstantJump: {
   Value& left = in_place(in->b);
   const Value& right = in->op == Op::CompareJump ? in_place(in->c) : operand<Value>(in->q);
-  if (left.is(K::Int) && right.is(K::Int)) {  // a comparison of integers, which cannot fail
-    if (!integer_comparison(in->binary, left.as_int(), right.as_int())) ip = code + in->a;
-    NEXT();  // nothing of this block's own is alive yet
-  }
-  Value truth;
-  if (left.is(K::String) && right.is(K::String) && is_equality(in->binary)) {
+  bool holds;
+  if (left.is(K::Int) && right.is(K::Int)) {
+    holds = integer_comparison(in->binary, left.as_int(), right.as_int());
+  } else if (left.is(K::String) && right.is(K::String) && is_equality(in->binary)) {
     // Text against text, often a character against a constant: nothing can fail.
-    truth = Value::boolean(left.same_text(right) == (in->binary == ast::BinaryOperator::Eq));
-  } else if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) {
-    return false;
+    holds = left.same_text(right) == (in->binary == ast::BinaryOperator::Eq);
+  } else {
+    Value truth;
+    if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) return false;
+    holds = is_true(truth);
   }
-  if (!is_true(truth)) ip = code + in->a;
+  if (!holds) ip = code + in->a;
 }
   NEXT();
 Eval: {
@@ -451,6 +451,11 @@ LoadRest: {
   NEXT();
 Copy:
   R[in->a] = R[in->b];
+  NEXT();
+LeaveMatch:
+  unbind(operand<code::ScopeSlots>(in->p));
+  unbind(operand<code::ScopeSlots>(in->q));
+  R[in->b] = Value();
   NEXT();
 NoMatch:
   return fail(kNoMatchingArm);

@@ -1,12 +1,13 @@
 #pragma once
-// The instruction set: the hot part of the lowered form (names, constants, operators, calls,
-// conditionals, loops, matches with their patterns, blocks, assignments, lambdas, collections,
-// comprehensions, map and filter over user functions) as a flat array of register instructions
-// that one dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a
-// variable's own slot (or a global's) when an operand can be read in place, otherwise a
-// temporary slot above the variables.
-// Every other expression (pipes, calls of map, filter and sum over a range, ...) is one Eval
-// instruction that walks its lowered tree, so both ways of running share one meaning.
+// The instruction set: the lowered form (names, constants, operators, calls, conditionals,
+// loops, matches with their patterns, blocks, assignments, lambdas, collections, comprehensions,
+// pipes, map and filter over user functions) as a flat array of register instructions that one
+// dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
+// slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
+// the variables.
+// What is not compiled (calls of map, filter and sum over a range, assignments to anything but a
+// name, code nested too deeply) is one Eval instruction that walks its lowered tree, so both ways
+// of running share one meaning.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -73,6 +74,7 @@ enum class Op : uint8_t {
   LoadElement,   // R[a] = element c of R[b], a Tuple or List
   LoadRest,      // R[a] = a List of the elements of R[b] (a List) from position c on
   Copy,          // R[a] = R[b]
+  LeaveMatch,    // the chosen arm is done: unbinds the ScopeSlots *p and *q, and R[b] = None
   NoMatch,       // fails: no arm was chosen
   End,           // the result is R[a]
 };

@@ -151,11 +151,10 @@ struct ExpressionLowering {
     // The arms' pattern names share slots, each arm's first name in the first one and so on:
     // an arm binds all of its names before any of its code runs, so no arm sees what another
     // left there.
-    Lowering::SharedSlots shared;
     for (const auto& arm : n.arms) {
       lowering.enter_scope();
       Arm lowered;
-      lowered.pattern = lowering.pattern(arm.pattern, shared);
+      lowered.pattern = lowering.pattern(arm.pattern, out->shared);
       size_t pattern_names = lowering.scope_size();
       lowering.bound_from_start();  // the pattern binds its names before the guard and body run
       if (arm.guard) lowered.guard = sub(*arm.guard);
@@ -234,7 +233,7 @@ std::optional<Value> literal_value(const ast::Expr& e) {
 
 struct PatternLowering {
   Lowering& lowering;
-  Lowering::SharedSlots& shared;
+  ScopeSlots& shared;
 
   Pattern operator()(const ast::pattern::Wildcard&) { return with_kind(Pattern::Kind::Wildcard); }
   Pattern operator()(const ast::pattern::Literal& p) {
@@ -317,7 +316,7 @@ code::ExprPtr Lowering::expression(const ast::Expr& expression) {
   return std::visit(ExpressionLowering{*this}, expression.node);
 }
 
-code::Pattern Lowering::pattern(const ast::Pattern& pattern, SharedSlots& shared) {
+code::Pattern Lowering::pattern(const ast::Pattern& pattern, code::ScopeSlots& shared) {
   if (out_of_stack()) return PatternLowering::with_kind(Pattern::Kind::Never);
   return std::visit(PatternLowering{*this, shared}, pattern.node);
 }
@@ -417,7 +416,7 @@ uint32_t Lowering::declare_local(const std::string& name) {
 
 // While its pattern is lowered, an arm's scope holds only the pattern's names: the next new one
 // takes the next of the shared slots.
-uint32_t Lowering::declare_pattern_name(const std::string& name, SharedSlots& shared) {
+uint32_t Lowering::declare_pattern_name(const std::string& name, code::ScopeSlots& shared) {
   Scope& scope = *function_->innermost;
   Symbol symbol = symbols_.intern(name);
   for (const auto& [bound, slot] : scope.slots)

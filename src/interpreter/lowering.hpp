@@ -40,9 +40,8 @@ class Lowering {
   // The recursive walk (used by the lowering's own visitors).
   code::Stmt statement(const ast::Stmt& statement);
   code::ExprPtr expression(const ast::Expr& expression);
-  // The slots the pattern names of one match's arms share (see declare_pattern_name).
-  using SharedSlots = std::vector<uint32_t>;
-  code::Pattern pattern(const ast::Pattern& pattern, SharedSlots& shared);
+  // `shared`: the slots the pattern names of one match's arms share (see declare_pattern_name).
+  code::Pattern pattern(const ast::Pattern& pattern, code::ScopeSlots& shared);
   code::Closure function(std::optional<std::string> name, const std::vector<ast::Param>& params,
                          const ast::Expr& body);
   // Called at every level: once the stack runs low, lowering stops and `lower` fails.
@@ -59,7 +58,7 @@ class Lowering {
   code::Slot declare(const std::string& name);
   uint32_t declare_local(const std::string& name);
   // A name of the pattern of the arm whose scope is the innermost one.
-  uint32_t declare_pattern_name(const std::string& name, SharedSlots& shared);
+  uint32_t declare_pattern_name(const std::string& name, code::ScopeSlots& shared);
   // A use of a name, resolved into `ref` once the enclosing function is lowered; `assigned`
   // makes sure the innermost scope can hold it.
   void use(code::Ref& ref, const std::string& name, bool assigned);

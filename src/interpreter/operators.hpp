@@ -35,7 +35,7 @@ inline int64_t wrapping_mul(int64_t a, int64_t b) {
   return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
 }
 
-// A comparison operator (<, <=, >, >=, ==, !=) of two integers.
+// The integer comparisons (`op` is one of <, <=, >, >=, ==, !=): a compare-and-branch needs no value.
 __attribute__((always_inline)) inline bool integer_comparison(ast::BinaryOperator op, int64_t a, int64_t b) {
   using Op = ast::BinaryOperator;
   switch (op) {
