@@ -140,9 +140,9 @@ __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_r
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
-      &&IndexConstant, &&Member, &&Call, &&Jump,
-      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval, &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound,
-      &&Update, &&UpdateConstant, &&MakeFunction, &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapStep,
+      &&IndexConstant, &&Member, &&Call, &&Jump, &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval,
+      &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
+      &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapStep,
       &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
       &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&LeaveMatch, &&NoMatch, &&End,
   };

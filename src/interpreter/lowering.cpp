@@ -474,7 +474,8 @@ void Lowering::resolve(Function& function, const Use& use) {
     if (s->global) {
       slot.index = globals_.slot_of(ref.name);
     } else {
-      auto held = std::find_if(s->slots.begin(), s->slots.end(), [&](const auto& entry) { return entry.first == ref.name; });
+      auto holds_name = [&](const auto& entry) { return entry.first == ref.name; };
+      auto held = std::find_if(s->slots.begin(), s->slots.end(), holds_name);
       if (held == s->slots.end()) continue;
       slot.index = held->second;
     }

@@ -61,32 +61,29 @@ class Value {
     if (is_heap()) ++heap_->refs;
   }
   Value(Value&& other) noexcept : kind_(other.kind_), int_(other.int_) { other.kind_ = Kind::None; }
+  // What this held is released last: `other` may live inside it.
   Value& operator=(const Value& other) {
-    Value copy(other);
-    swap(copy);
+    if (other.is_heap()) ++other.heap_->refs;
+    take_over(other.kind_, other.int_);
     return *this;
   }
   Value& operator=(Value&& other) noexcept {
-    Value moved(std::move(other));
-    swap(moved);
+    Kind kind = other.kind_;
+    other.kind_ = Kind::None;
+    take_over(kind, other.int_);
     return *this;
   }
   ~Value() {
     if (is_heap()) release(heap_);
   }
-  // Makes this the Int or Bool `v` without a value to move in; what it held is released after the
-  // write, so that this may even live inside that payload.
-  void set_int(int64_t v) { set_scalar(Kind::Int, v); }
-  void set_bool(bool v) { set_scalar(Kind::Bool, v); }
+  // Makes this the Int or Bool `v` without a value to move in.
+  void set_int(int64_t v) { take_over(Kind::Int, v); }
+  void set_bool(bool v) { take_over(Kind::Bool, v); }
   // Makes this None, releasing what it held. The payload word of None is never read (a moved-from
   // value keeps its own too): frames are cleared slot by slot, so one store less each counts.
   void reset() noexcept {
     if (is_heap()) release(heap_);
     kind_ = Kind::None;
-  }
-  void swap(Value& other) noexcept {
-    std::swap(kind_, other.kind_);
-    std::swap(int_, other.int_);
   }
 
   Kind kind() const { return kind_; }
@@ -140,11 +137,18 @@ class Value {
                                          1u << static_cast<int>(Kind::Dict) | 1u << static_cast<int>(Kind::Tuple) |
                                          1u << static_cast<int>(Kind::Function);
   bool is_heap() const { return (kHeapKinds >> static_cast<int>(kind_)) & 1u; }
-  void set_scalar(Kind kind, int64_t bits) {
-    HeapObject* old = is_heap() ? heap_ : nullptr;
+  // Holds `kind` and `bits` (whose reference, if any, is counted already), then releases what
+  // it held before.
+  void take_over(Kind kind, int64_t bits) noexcept {
+    if (!is_heap()) {
+      kind_ = kind;
+      int_ = bits;
+      return;
+    }
+    HeapObject* old = heap_;
     kind_ = kind;
     int_ = bits;
-    if (old) release(old);
+    release(old);
   }
   HeapObject* unshare();
 

@@ -75,6 +75,25 @@ TEST(ValueSharing, WritesNeverReachOtherCopies) {
   EXPECT_EQ(b.display(), "[1, 2]");
 }
 
+// Assigning a value that lives inside the payload being replaced: the payload may be freed only
+// after the new value is held (the sanitizer build catches a read of freed memory).
+TEST(ValueSharing, AssignedFromInsideTheReplacedPayload) {
+  Value copied = Value::list({Value::list({Value::string("inner")}), Value::integer(2)});
+  copied = copied.as_list()[0];
+  EXPECT_EQ(copied.display(), "[inner]");
+  Value moved = Value::list({Value::string("only")});
+  moved = std::move(moved.list_mut()[0]);
+  EXPECT_EQ(moved.display(), "only");
+  Value self = Value::string("same");
+  Value& alias = self;
+  self = alias;
+  self = std::move(alias);
+  EXPECT_EQ(self.display(), "same");
+  Value counted = Value::list({Value::integer(1)});
+  counted.set_int(7);
+  EXPECT_EQ(counted.display(), "7");
+}
+
 TEST(ValueDepth, DeeplyNestedValuesDisplayCompareAndFree) {
   Value nested = Value::list({});
   for (int i = 0; i < 1000000; ++i) nested = Value::list({nested});
