@@ -103,15 +103,14 @@ struct Call final : Node<ExprKind::Call> {
     size_t argument;
   };
   std::optional<WalkedRange> walked_range;
-  // A call `map(f, xs)` or `filter(f, xs)` of any other list: the builtin the name stood for
-  // when compiled. While it still does and f is a user function, the dispatch loop calls f for
-  // each element itself.
+  // A call `map(f, xs)` or `filter(f, xs)`: the builtin the name stood for when compiled. While
+  // it still does, the dispatch loop walks xs and calls f for each element itself.
   const Builtin* mapping = nullptr;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {
   ExprPtr object;
-  std::string member;
+  Value name;  // a String, whose payload keeps its hash as a key
 };
 // The then-branch and the elif branches as (condition, body) pairs in order.
 struct If final : Node<ExprKind::If> {

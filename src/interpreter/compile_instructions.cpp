@@ -184,11 +184,12 @@ class InstructionCompiler {
     next_ = mark;
   }
 
+  // Nothing is evaluated between reading the object and the member: a variable is read in place.
   void member(const Member& node, uint32_t result) {
     uint32_t mark = next_;
-    uint32_t object = temporary();
-    expression(*node.object, object);
-    emit({Op::Member, {}, {}, result, object, 0, &node.member});
+    const Ref* ref;
+    uint32_t object = operand(*node.object, true, ref);
+    emit({Op::Member, {}, {}, result, object, 0, &node.name, ref});
     next_ = mark;
   }
 
@@ -197,8 +198,8 @@ class InstructionCompiler {
   // still comes before anything the arguments do). Then the arguments that are bound variables
   // or constants are read in place too; the others are computed into temporaries first.
   void call(const Call& node, uint32_t result) {
-    if (node.walked_range) return eval(node, result);
     if (node.mapping) return map_or_call(node, *node.mapping, result);
+    if (node.walked_range) return eval(node, result);
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
     if (in_place && !in_place->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail))
@@ -269,33 +270,55 @@ class InstructionCompiler {
     next_ = mark;
   }
 
-  // `map(f, xs)` and `filter(f, xs)` with a user function: the walk over xs calls f one element
-  // after another in this loop instead of the builtin calling back into a loop of its own each
-  // time. The plain call after MapStart takes every other case, with the builtin's checks.
+  // `map(f, xs)` and `filter(f, xs)`: the walk over xs calls f one element after another in this
+  // loop instead of the builtin calling back into a loop of its own each time. The plain call
+  // after MapStart takes every other case, with the builtin's checks. A range(...) argument is
+  // counted instead of built while both names stand for their builtins.
   void map_or_call(const Call& node, const Builtin& walker, uint32_t result) {
     uint32_t mark = next_;
     uint32_t callee = temporary();
     expression(*node.callee, callee);
-    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
-    for (const ExprPtr& argument : node.arguments) {
-      arguments.push_back({Argument::From::Temporary, temporary()});
-      expression(*argument, arguments.back().operand);
-    }
+    uint32_t function = temporary(), sequence = temporary();
+    expression(*node.arguments[0], function);
+    size_t range_start = 0;
+    if (node.walked_range) range_start = range_argument(as<Call>(*node.arguments[1]), *node.walked_range, callee);
+    else expression(*node.arguments[1], sequence);
     bool map = walker.name == "map";
     size_t start = here();
     emit({Op::MapStart, {}, {}, 0, callee, map, &walker});
+    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
+    arguments = {{Argument::From::Temporary, function}, {Argument::From::Temporary, sequence}};
     emit({Op::Call, {}, {}, result, callee, 2, nullptr, &arguments});
     size_t to_end = here();
     emit({Op::Jump});
     jump_here(start);
     // MapStart took the list out of its register: each element goes there in turn.
-    uint32_t function = callee + 1, element = callee + 2;
-    std::vector<Argument>& argument = chunk_.arguments.emplace_back();
-    argument.push_back({Argument::From::Temporary, element});
-    emit({map ? Op::MapStep : Op::FilterStep, {}, {}, element, function, 1, nullptr, &argument});
+    std::vector<Argument>& element = chunk_.arguments.emplace_back();
+    element.push_back({Argument::From::Temporary, sequence});
+    uint32_t step = static_cast<uint32_t>(here());
+    emit({map ? Op::MapStep : Op::FilterStep, {}, {}, sequence, function, 1, nullptr, &element});
     emit({Op::CollectEnd, {}, {}, result});
     jump_here(to_end);
+    if (node.walked_range) chunk_.code[range_start].a = step;
     next_ = mark;
+  }
+
+  // The range(...) of `map(f, range(...))`: its callee in the register after f's, its arguments
+  // after that; counted and walked at once, or else called to make the list. Returns where the
+  // instruction that starts the walk is.
+  size_t range_argument(const Call& range, const Call::WalkedRange& walked, uint32_t callee) {
+    uint32_t sequence = callee + 2;
+    expression(*range.callee, sequence);
+    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
+    for (const ExprPtr& argument : range.arguments) {
+      arguments.push_back({Argument::From::Temporary, temporary()});
+      expression(*argument, arguments.back().operand);
+    }
+    auto count = static_cast<uint32_t>(range.arguments.size());
+    size_t start = here();
+    emit({Op::MapRangeStart, {}, {}, 0, callee, count, &walked});
+    emit({Op::Call, {}, {}, sequence, sequence, count, nullptr, &arguments});
+    return start;
   }
 
   // Jumps past what follows when the condition is false; returns where to patch the target.

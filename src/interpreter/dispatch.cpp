@@ -142,10 +142,13 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump, &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval,
       &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
-      &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapStep,
-      &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict, &&MatchKind,
-      &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy, &&LeaveMatch, &&NoMatch, &&End,
+      &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
+      &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict,
+      &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy,
+      &&LeaveMatch, &&NoMatch, &&End,
   };
+  // One label per instruction, in the order of Op, whose last is End.
+  static_assert(sizeof(labels) / sizeof(labels[0]) == static_cast<size_t>(Op::End) + 1);
   const size_t entry_calls = calls_.size();
   const Instruction* code = chunk.code.data();
   const Instruction* ip = code;
@@ -231,8 +234,10 @@ IndexConstant: {
 }
   NEXT();
 Member: {
+  const Value& object = in_place(in->b);
+  if (in->q && !is_bound(object)) return undefined(operand<code::Ref>(in->q));
   Value result;
-  if (!member_value(R[in->b], operand<std::string>(in->p), result)) return false;
+  if (!member_value(object, operand<Value>(in->p), result)) return false;
   R[in->a] = std::move(result);
 }
   NEXT();
@@ -368,10 +373,18 @@ ForEnd:
   NEXT();
 MapStart: {
   Value& list = R[in->b + 2];
-  if (is_builtin(R[in->b], &operand<Builtin>(in->p)) && R[in->b + 1].is(K::Function) && list.is(K::List)) {
+  if (is_builtin(R[in->b], &operand<Builtin>(in->p)) && list.is(K::List)) {
     uint64_t count = list.as_list().size();
     Walk& walk = walks_.emplace_back(Walk{Sequence(std::move(list)), count, 0, {}});
     if (in->c) walk.results.reserve(count);
+    ip = code + in->a;
+  }
+  NEXT();
+}
+MapRangeStart: {
+  const auto& walked = operand<code::Call::WalkedRange>(in->p);
+  if (is_builtin(R[in->b], walked.entry) && is_builtin(R[in->b + 2], walked.range)) {
+    if (!start_range_walk(walked, R + in->b + 3, in->c)) return false;
     ip = code + in->a;
   }
   NEXT();
@@ -388,7 +401,14 @@ FilterStep: {
   } else {
     R[in->a] = walk.items.at(walk.next++);
     --ip;  // the call comes back here
-    if (!enter_call(*in, code, ip, R)) return false;
+    if (R[in->b].is(K::Function)) {
+      if (!enter_call(*in, code, ip, R)) return false;
+    } else {
+      Value result;
+      if (!call_registers(*in, result)) return false;
+      REFETCH();
+      R[in->a] = std::move(result);
+    }
   }
   NEXT();
 }
@@ -468,6 +488,20 @@ End:
   NEXT();
 #undef NEXT
 #undef REFETCH
+}
+
+// The walk of map or filter over the range of `count` arguments, counted instead of built. Map's
+// results are as many as the range: it is refused before anything is built.
+bool Evaluator::start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count) {
+  ValueList values;
+  for (uint32_t i = 0; i < count; ++i) values.push_back(std::move(arguments[i]));
+  Result<IntRange> range = range_of(values);
+  if (!range) return fail(range.error());
+  bool map = walked.walker == code::Call::WalkedRange::Walker::Map;
+  if (map && !fits_in_memory(range->count, sizeof(Value))) return fail(kOutOfMemory);
+  Walk& walk = walks_.emplace_back(Walk{Sequence(*range), range->count, 0, {}});
+  if (map) walk.results.reserve(range->count);
+  return true;
 }
 
 // A call of anything but a user function: builtins and library members, or the error for a

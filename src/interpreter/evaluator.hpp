@@ -117,6 +117,7 @@ class Evaluator final : public Caller {
                   Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
+  bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
   bool call_registers(const code::Instruction& in, Value& out);
   // An instruction's operand: one of the `registers` of the running frame, or a global
   // (kGlobalOperand).
@@ -141,7 +142,7 @@ class Evaluator final : public Caller {
   bool evaluate_index(const code::Index& node, Value& out);
   bool index_value(const Value& target, const Value& index, Value& out);
   bool evaluate_member(const code::Member& node, Value& out);
-  bool member_value(const Value& object, const std::string& member, Value& out);
+  bool member_value(const Value& object, const Value& name, Value& out);
   bool evaluate_all(const std::vector<code::ExprPtr>& expressions, ValueList& out);
 
   // control_flow.cpp

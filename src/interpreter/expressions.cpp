@@ -147,16 +147,16 @@ bool Evaluator::index_value(const Value& target, const Value& index, Value& out)
 bool Evaluator::evaluate_member(const code::Member& node, Value& out) {
   Value object;
   if (!evaluate(*node.object, object)) return false;
-  return member_value(object, node.member, out);
+  return member_value(object, node.name, out);
 }
 
-bool Evaluator::member_value(const Value& object, const std::string& member, Value& out) {
+bool Evaluator::member_value(const Value& object, const Value& name, Value& out) {
   if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display()));
-  if (const Value* value = object.find_text(member)) {
+  if (const Value* value = object.find(name)) {
     out = *value;
     return true;
   }
-  return fail(fmt::format("no member '{}' found", member));
+  return fail(fmt::format("no member '{}' found", name.as_string()));
 }
 
 }  // namespace ostrel

@@ -5,8 +5,8 @@
 // dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
 // slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
 // the variables.
-// What is not compiled (calls of map, filter and sum over a range, assignments to anything but a
-// name, code nested too deeply) is one Eval instruction that walks its lowered tree, so both ways
+// What is not compiled (a sum over a range, assignments to anything but a name, code nested too
+// deeply) is one Eval instruction that walks its lowered tree, so both ways
 // of running share one meaning.
 #include <cstdint>
 #include <deque>
@@ -32,7 +32,7 @@ enum class Op : uint8_t {
   Unary,         // R[a] = op R[b]
   Index,         // R[a] = R[b][R[c]]; p and q as for Binary
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
-  Member,        // R[a] = R[b].member, the member's name in *p (a std::string)
+  Member,        // R[a] = R[b].member, the member's name in *p (a String Value); q as p for Binary
   Call,          // R[a] = O(the c Arguments at *q), O operand b: a temporary, or the variable of
                  // the one-slot Ref *p read in place
   Jump,          // to a
@@ -53,13 +53,16 @@ enum class Op : uint8_t {
   ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
   ForNext,       // R[b] = the next element, or to a when there is none
   ForEnd,        // ends the innermost walk
-  MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+1] a user function, starts
-                 // walking the list R[b+2] and jumps to a; otherwise goes on (to the plain call).
-                 // c: whether the results are as many as the elements (map)
+  MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+2] a list, starts walking
+                 // it and jumps to a; otherwise goes on (to the plain call). c: whether the
+                 // results are as many as the elements (map)
+  MapRangeStart,  // when R[b] is the builtin map or filter and R[b+2] the builtin range of the
+                 // Call::WalkedRange *p, starts walking the range of the c arguments from R[b+3] on
+                 // and jumps to a; otherwise goes on (to the call of R[b+2])
   MapStep,       // takes the result R[a] of the call it made before, if any, into the innermost
                  // walk's results; then R[a] = R[b](the next element, put in R[a] for the
-                 // Argument at *q), the call coming back to this instruction, or, without one,
-                 // R[b] = None and on to the next instruction
+                 // Argument at *q), a user function's call coming back to this instruction, or,
+                 // without a next element, R[b] = None and on to the next instruction
   FilterStep,    // the same, but takes the element that call was given when R[a] is true
   Collect,       // appends R[b] to the innermost walk's results; to a
   CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk

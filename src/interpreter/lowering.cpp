@@ -106,7 +106,7 @@ struct ExpressionLowering {
     out->callee = sub(*n.callee);
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
     out->walked_range = walked_range(n);
-    if (!out->walked_range) out->mapping = mapping_call(n);
+    out->mapping = mapping_call(n);
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
@@ -118,7 +118,7 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::MemberAccess& n) {
     auto out = make<Member>();
     out->object = sub(*n.object);
-    out->member = n.member;
+    out->name = Value::string(n.member);
     return out;
   }
   ExprPtr operator()(const ast::expr::If& n) {

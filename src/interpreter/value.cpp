@@ -143,28 +143,17 @@ Value Value::character_at(int64_t position) const {
   return Value::string(object->text.substr(start, length));
 }
 
-namespace {
-
-// The value of the first pair whose key is the String `text`; `hash` gives its text_hash.
-template <class Hash>
-const Value* text_value(DictObject& dict, std::string_view text, Hash hash) {
-  return dict.first_value(
-      [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, text, hash()); },
-      [&](const Value& candidate) { return candidate.is(Value::Kind::String) && candidate.as_string() == text; });
-}
-
-}  // namespace
-
 // String keys, the most frequent, are compared as text with the hash their payload keeps.
 const Value* Value::find(const Value& key) const {
   auto* dict = static_cast<DictObject*>(heap_);
-  if (key.is(Kind::String)) return text_value(*dict, key.as_string(), [&] { return key.text_hash(); });
+  if (key.is(Kind::String)) {
+    const std::string& text = key.as_string();
+    return dict->first_value(
+        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, text, key.text_hash()); },
+        [&](const Value& candidate) { return candidate.is(Kind::String) && candidate.as_string() == text; });
+  }
   return dict->first_value([&](const KeyIndex& index, const ValuePairs& pairs) { return index.find(pairs, key); },
                            [&](const Value& candidate) { return candidate.equals(key); });
-}
-
-const Value* Value::find_text(std::string_view text) const {
-  return text_value(*static_cast<DictObject*>(heap_), text, [&] { return ostrel::text_hash(text); });
 }
 
 const char* Value::type_name() const {

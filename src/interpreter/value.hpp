@@ -113,10 +113,9 @@ class Value {
   // String: whether the String `other` holds the same text.
   bool same_text(const Value& other) const;
 
-  // Dict: the value of the first pair whose key equals `key` (by `equals`), or null; and of the
-  // first pair whose key is the String `text`. Hashed beyond a few pairs (see KeyIndex).
+  // Dict: the value of the first pair whose key equals `key` (by `equals`), or null. Hashed
+  // beyond a few pairs (see KeyIndex).
   const Value* find(const Value& key) const;
-  const Value* find_text(std::string_view text) const;
 
   // The display form users see ("[1, 2.5, a b]", "True", "<builtin:len>"). Throws
   // std::bad_alloc when the text would not fit in the free memory. `display_to` may stop once

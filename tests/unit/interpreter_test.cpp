@@ -176,8 +176,9 @@ TEST_F(Programs, AFailureInsideNestedCallsAndLoopsLeavesACleanInterpreter) {
   EXPECT_EQ(run(*program(counting_function(), expression(call("count", integer(99990))))), "99990");
 }
 
-// A match is walked as a tree where a pipe holds it and runs as instructions elsewhere; both must
-// choose the same arm and bind the same values.
+// A match is walked as a tree inside a call of map over a range (whose arguments the tree walk
+// evaluates) and runs as instructions elsewhere; both must choose the same arm and bind the
+// same values.
 TEST(MatchPaths, TheTreeWalkAndTheInstructionsAgree) {
   const std::string arms =
       "(0, _) => \"zero first\", (1, [a, b..r]) => [a, b, r], ((a, b), c) => a + b + c,"
@@ -196,8 +197,8 @@ TEST(MatchPaths, TheTreeWalkAndTheInstructionsAgree) {
     return result ? result->display() : "error: " + result.error();
   };
   for (const std::string& value : values) {
-    std::string walked = run("match " + value + " { " + arms + " } |> str\n");
-    std::string compiled = run("str(match " + value + " { " + arms + " })\n");
+    std::string walked = run("map(match " + value + " { " + arms + " } |> (lambda r: lambda i: r), range(1))\n");
+    std::string compiled = run("[match " + value + " { " + arms + " }]\n");
     EXPECT_EQ(walked, compiled) << value;
     EXPECT_EQ(walked.rfind("parse error", 0), std::string::npos) << walked;
   }
