@@ -244,7 +244,12 @@ Result<Value> sum_over(const Sequence& items) {
   if (!items.is_walkable()) return Error{"sum() requires a list argument"};
   Value total = Value::integer(0);
   for (uint64_t i = 0; i < items.size(); ++i) {
-    OSTREL_TRY(next, binary_operation(ast::BinaryOperator::Add, total, items.at(i)));
+    Value item = items.at(i);
+    // Integers, the usual case, are added where the total is.
+    if (total.is(K::Int) && item.is(K::Int) &&
+        integer_operation(ast::BinaryOperator::Add, total.as_int(), item.as_int(), total))
+      continue;
+    OSTREL_TRY(next, binary_operation(ast::BinaryOperator::Add, total, item));
     total = std::move(next);
   }
   return total;

@@ -361,14 +361,16 @@ class InstructionCompiler {
     jump_here(exit);
   }
 
+  // The step to the next element follows the body, so that a pass takes one dispatch less.
   void walk(const For& node, uint32_t result) {
     emit({Op::LoadNone, {}, {}, result});
     emit({Op::ForStart, {}, {}, 0, 0, 0, &node});
-    uint32_t top = static_cast<uint32_t>(here());
-    emit({Op::ForNext, {}, {}, 0, node.variable});
+    size_t enter = here();
+    emit({Op::Jump});
+    uint32_t body = static_cast<uint32_t>(here());
     expression(*node.body, result);
-    emit({Op::Jump, {}, {}, top});
-    jump_here(top);
+    jump_here(enter);
+    emit({Op::ForLoop, {}, {}, body, node.variable});
     emit({Op::ForEnd});
     unbind(node.scope);
   }

@@ -142,7 +142,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
       &&IndexConstant, &&Member, &&Call, &&Jump, &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval,
       &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
-      &&Unbind, &&ForStart, &&ForNext, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
+      &&Unbind, &&ForStart, &&ForNext, &&ForLoop, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
       &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict,
       &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy,
       &&LeaveMatch, &&NoMatch, &&End,
@@ -366,6 +366,14 @@ ForNext: {
   Walk& walk = walks_.back();
   if (walk.next == walk.count) ip = code + in->a;
   else R[in->b] = walk.items.at(walk.next++);
+  NEXT();
+}
+ForLoop: {
+  Walk& walk = walks_.back();
+  if (walk.next != walk.count) {
+    R[in->b] = walk.items.at(walk.next++);
+    ip = code + in->a;
+  }
   NEXT();
 }
 ForEnd:

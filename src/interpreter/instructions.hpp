@@ -52,6 +52,7 @@ enum class Op : uint8_t {
   Unbind,        // the ScopeSlots *p
   ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
   ForNext,       // R[b] = the next element, or to a when there is none
+  ForLoop,       // R[b] = the next element and to a, or on when there is none
   ForEnd,        // ends the innermost walk
   MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+2] a list, starts walking
                  // it and jumps to a; otherwise goes on (to the plain call). c: whether the

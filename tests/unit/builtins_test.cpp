@@ -108,6 +108,9 @@ TEST_F(Builtins, MapAndFilterCallAnyCallee) {
 TEST_F(Builtins, SumAndAppend) {
   EXPECT_EQ(call("sum", {Value::list({I(1), Value::floating(2.5)})}), "3.5");
   EXPECT_EQ(call("sum", {Value::list({I(1), Value::string("a")})}), "error: cannot add 1 and a");
+  // Integers wrap as + wraps them, and a float after them makes the rest float arithmetic.
+  EXPECT_EQ(call("sum", {Value::list({I(INT64_MAX), I(1), I(2)})}), std::to_string(INT64_MIN + 2));
+  EXPECT_EQ(call("sum", {Value::list({I(2), I(3), Value::floating(0.5), I(1)})}), "6.5");
   EXPECT_EQ(call("sum", {Value::tuple({})}), "error: sum() requires a list argument");
   Value xs = Value::list({I(1)});
   EXPECT_EQ(call("append", {xs, I(2)}), "[1, 2]");
