@@ -72,8 +72,15 @@ inline Value Evaluator::argument(const code::Argument& argument, Value* R) {
   using From = code::Argument::From;
   if (argument.from == From::Temporary) return std::move(R[argument.operand]);
   if (argument.from == From::Constant) return operand<Value>(argument.constant);
-  uint32_t r = argument.operand;
-  return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r];
+  return operand_in(argument.operand, R);
+}
+
+// Parameters in any order, a name given twice included (the later argument wins); missing
+// arguments are None. Kept apart from the dispatch loop, which runs the common case.
+__attribute__((noinline)) void Evaluator::bind_arguments(const std::vector<uint32_t>& params,
+                                                         const code::Argument* given, uint32_t count, Value* R,
+                                                         Value* F) {
+  for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < count ? argument(given[i], R) : Value();
 }
 
 // A call of a user function from the dispatch loop. The callee's frame is its own name, then the
@@ -84,21 +91,21 @@ inline Value Evaluator::argument(const code::Argument& argument, Value* R) {
 __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code,
                                                                  const Instruction*& ip, Value*& R) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
-  const FunctionObject& function = function_of(operand_value(in.b));
+  const FunctionObject& function = function_of(operand_in(in.b, R));
   const code::FunctionCode& body = *function.code;
   size_t frame = stack_.top();
   stack_.push(body.frame_size, body.bound_on_entry, body.variables);
   R = &stack_[base_];
   Value* F = &stack_[frame];
   // The new frame's slots own nothing yet: they are filled without releasing what they held.
-  if (body.self_slot) fill(F[*body.self_slot], Value(operand_value(in.b)));
+  if (body.self_slot) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
   const std::vector<uint32_t>& params = body.param_slots;
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
   if (body.params_in_order) {
     Value* first = F + params[0];
     for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], argument(given[i], R));
   } else {
-    for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < in.c ? argument(given[i], R) : Value();
+    bind_arguments(params, given, in.c, R, F);
   }
   const std::vector<uint32_t>& captured = body.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
@@ -154,9 +161,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   } while (false)
 #define REFETCH() (R = &stack_[base_])
   // An operand read in place: a frame slot or a global.
-  auto in_place = [&](uint32_t r) -> Value& {
-    return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : R[r];
-  };
+  auto in_place = [&](uint32_t r) -> Value& { return operand_in(r, R); };
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
 // they are destroyed: a computed goto leaves a scope without running destructors.
 
@@ -512,12 +517,12 @@ bool Evaluator::start_range_walk(const code::Call::WalkedRange& walked, Value* a
 // previous such call used, so a call allocates nothing once a list of its length has been made;
 // a call made while this one runs (a map's function calling len) takes a list of its own.
 bool Evaluator::call_registers(const Instruction& in, Value& out) {
-  const Value& callee = operand_value(in.b);
+  Value* R = &stack_[base_];
+  const Value& callee = operand_in(in.b, R);
   if (!callee.is(Value::Kind::BuiltinFn)) return cannot_call(callee);
   // The entry lives in its table: the call may move the stack that holds the callee.
   const Builtin& builtin = callee.as_builtin();
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
-  Value* R = &stack_[base_];
   ValueList arguments = std::move(spare_arguments_);
   for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(argument(given[i], R));
   Result<Value> result = builtin.function(arguments, *this);

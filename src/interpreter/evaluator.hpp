@@ -111,15 +111,18 @@ class Evaluator final : public Caller {
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);
   Value argument(const code::Argument& argument, Value* registers);
+  void bind_arguments(const std::vector<uint32_t>& params, const code::Argument* given, uint32_t count,
+                      Value* registers, Value* frame);
   bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
   bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
   bool call_registers(const code::Instruction& in, Value& out);
-  // An instruction's operand: a register of the running frame, or a global (kGlobalOperand).
-  Value& operand_value(uint32_t r) {
-    return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : stack_[base_ + r];
+  // An instruction's operand: one of the `registers` of the running frame, or a global
+  // (kGlobalOperand).
+  Value& operand_in(uint32_t r, Value* registers) {
+    return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : registers[r];
   }
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
   bool undefined(const code::Ref& ref);
