@@ -16,7 +16,7 @@ namespace {
 
 using K = Value::Kind;
 
-Result<Value> print(const ValueList& arguments, Caller& caller) {
+Result<Value> print(ValueSpan arguments, Caller& caller) {
   std::string line;
   for (size_t i = 0; i < arguments.size(); ++i) {
     if (i > 0) line += ' ';
@@ -26,7 +26,7 @@ Result<Value> print(const ValueList& arguments, Caller& caller) {
   return Value();
 }
 
-Result<Value> length(const ValueList& arguments, Caller&) {
+Result<Value> length(ValueSpan arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::String)) return Value::integer(static_cast<int64_t>(v->as_string().size()));
   if (v && v->is(K::List)) return Value::integer(static_cast<int64_t>(v->as_list().size()));
@@ -43,7 +43,7 @@ uint64_t range_count(int64_t start, int64_t end, int64_t step) {
   return (distance - 1) / stride + 1;
 }
 
-Result<Value> range(const ValueList& arguments, Caller&) {
+Result<Value> range(ValueSpan arguments, Caller&) {
   OSTREL_TRY(range, range_of(arguments));
   if (!fits_in_memory(range.count, sizeof(Value))) return Error{kOutOfMemory};
   ValueList items;
@@ -77,7 +77,7 @@ std::optional<int64_t> parse_int(const std::string& text) {
   return static_cast<int64_t>(negative ? uint64_t{0} - magnitude : magnitude);
 }
 
-Result<Value> to_int(const ValueList& arguments, Caller&) {
+Result<Value> to_int(ValueSpan arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::Int)) return *v;
   if (v && v->is(K::Float)) return Value::integer(float_to_int(v->as_float()));
@@ -126,7 +126,7 @@ bool is_float_text(std::string_view text) {
   return i == text.size();
 }
 
-Result<Value> to_float(const ValueList& arguments, Caller&) {
+Result<Value> to_float(ValueSpan arguments, Caller&) {
   const Value* v = arguments.empty() ? nullptr : &arguments[0];
   if (v && v->is(K::Int)) return Value::floating(static_cast<double>(v->as_int()));
   if (v && v->is(K::Float)) return *v;
@@ -139,30 +139,30 @@ Result<Value> to_float(const ValueList& arguments, Caller&) {
   return Error{"float() requires a numeric or string argument"};
 }
 
-Result<Value> map(const ValueList& arguments, Caller& caller) {
+Result<Value> map(ValueSpan arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"map() takes 2 arguments (function, list)"};
   return map_over(arguments[0], Sequence(arguments[1]), caller);
 }
 
-Result<Value> filter(const ValueList& arguments, Caller& caller) {
+Result<Value> filter(ValueSpan arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"filter() takes 2 arguments (function, list)"};
   return filter_over(arguments[0], Sequence(arguments[1]), caller);
 }
 
-Result<Value> sum(const ValueList& arguments, Caller&) {
+Result<Value> sum(ValueSpan arguments, Caller&) {
   if (arguments.empty()) return Error{"sum() requires a list argument"};
   return sum_over(Sequence(arguments[0]));
 }
 
-Result<Value> to_string(const ValueList& arguments, Caller&) {
+Result<Value> to_string(ValueSpan arguments, Caller&) {
   return Value::string(arguments.empty() ? std::string() : arguments[0].display());
 }
 
-Result<Value> type(const ValueList& arguments, Caller&) {
+Result<Value> type(ValueSpan arguments, Caller&) {
   return Value::string(arguments.empty() ? "None" : arguments[0].type_name());
 }
 
-Result<Value> append(const ValueList& arguments, Caller&) {
+Result<Value> append(ValueSpan arguments, Caller&) {
   if (arguments.size() != 2) return Error{"append() takes 2 arguments (list, item)"};
   if (!arguments[0].is(K::List)) return Error{"append() first argument must be a list"};
   Value list = arguments[0];
@@ -200,7 +200,7 @@ const Builtin* builtin_named(std::string_view name) {
   return found == builtins().end() ? nullptr : &*found;
 }
 
-Result<IntRange> range_of(const ValueList& arguments) {
+Result<IntRange> range_of(ValueSpan arguments) {
   if (arguments.empty() || arguments.size() > 3) return Error{"range() takes 1-3 arguments"};
   for (const Value& argument : arguments)
     if (!argument.is(K::Int)) return Error{"range() requires integer arguments"};

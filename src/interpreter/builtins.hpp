@@ -5,6 +5,7 @@
 // function without looking for a name; the global environment binds the entries of the
 // builtins and of the modules it is given, in table order, and the REPL's listing knows the
 // predefined names from the same tables.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,7 +30,25 @@ class Caller {
   ~Caller() = default;
 };
 
-using BuiltinFunction = std::function<Result<Value>(const ValueList& arguments, Caller& caller)>;
+// The arguments a builtin is given: consecutive values wherever the caller keeps them (a list,
+// or a few values on the C++ stack), read only, valid for the call.
+class ValueSpan {
+ public:
+  ValueSpan(const Value* values, size_t count) : values_(values), count_(count) {}
+  // Implicit: a list is passed as it stands.
+  ValueSpan(const ValueList& values) : values_(values.data()), count_(values.size()) {}
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const Value& operator[](size_t i) const { return values_[i]; }
+  const Value* begin() const { return values_; }
+  const Value* end() const { return values_ + count_; }
+
+ private:
+  const Value* values_;
+  size_t count_;
+};
+
+using BuiltinFunction = std::function<Result<Value>(ValueSpan arguments, Caller& caller)>;
 
 struct Builtin {
   std::string name;  // as "<builtin:NAME>" shows it: "len", or "fs.read" for a module member
@@ -74,7 +93,7 @@ struct IntRange {
 };
 
 // The arguments of range(...) checked as range does, with its messages.
-Result<IntRange> range_of(const ValueList& arguments);
+Result<IntRange> range_of(ValueSpan arguments);
 
 // What loops, comprehensions, map, filter and sum walk: a value that should be a list, or the
 // integers of a range(...) call that was never built.

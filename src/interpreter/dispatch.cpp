@@ -513,9 +513,9 @@ bool Evaluator::start_range_walk(const code::Call::WalkedRange& walked, Value* a
 }
 
 // A call of anything but a user function: builtins and library members, called through their
-// table entry, or the error for a value that cannot be called. The argument list is the one the
-// previous such call used, so a call allocates nothing once a list of its length has been made;
-// a call made while this one runs (a map's function calling len) takes a list of its own.
+// table entry, or the error for a value that cannot be called. The arguments are gathered on
+// the C++ stack, so a call allocates nothing unless it has more than two (most take one or two),
+// and a call made while this one runs (a map's function calling len) has arguments of its own.
 bool Evaluator::call_registers(const Instruction& in, Value& out) {
   Value* R = &stack_[base_];
   const Value& callee = operand_in(in.b, R);
@@ -523,12 +523,16 @@ bool Evaluator::call_registers(const Instruction& in, Value& out) {
   // The entry lives in its table: the call may move the stack that holds the callee.
   const Builtin& builtin = callee.as_builtin();
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
-  ValueList arguments = std::move(spare_arguments_);
-  for (uint32_t i = 0; i < in.c; ++i) arguments.push_back(argument(given[i], R));
-  Result<Value> result = builtin.function(arguments, *this);
-  arguments.clear();
-  spare_arguments_ = std::move(arguments);
-  return take(std::move(result), out);
+  constexpr uint32_t kFew = 2;
+  Value few[kFew];
+  ValueList many;
+  Value* arguments = few;
+  if (in.c > kFew) {
+    many.resize(in.c);
+    arguments = many.data();
+  }
+  for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
+  return take(builtin.function(ValueSpan(arguments, in.c), *this), out);
 }
 
 }  // namespace ostrel

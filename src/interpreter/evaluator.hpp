@@ -200,7 +200,6 @@ class Evaluator final : public Caller {
   std::vector<Walk> walks_;  // the for loops the dispatch loop is in, innermost last
   std::vector<ActiveCall> calls_;  // the calls the dispatch loop is in, innermost last
   Bindings arm_bindings_;          // kept for the next match arm, which binds them at once
-  ValueList spare_arguments_;      // kept for the next call of a builtin (see call_registers)
   std::string error_;
 };
 

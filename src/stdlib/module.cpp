@@ -59,7 +59,7 @@ Module module(std::string_view name, std::initializer_list<Member> members) {
   table.members.reserve(members.size());
   for (const Member& member : members) {
     std::string full_name = table.name + "." + std::string(member.name);
-    BuiltinFunction call = [full_name, function = member.function](const ValueList& values, Caller& caller) {
+    BuiltinFunction call = [full_name, function = member.function](ValueSpan values, Caller& caller) {
       return function(Arguments(full_name, values), caller.output());
     };
     table.members.push_back(Builtin{std::move(full_name), std::move(call)});

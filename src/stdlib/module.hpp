@@ -20,7 +20,7 @@ namespace ostrel::stdlib {
 // The arguments of one member call.
 class Arguments {
  public:
-  Arguments(std::string_view function_name, const ValueList& values)
+  Arguments(std::string_view function_name, ValueSpan values)
       : function_name_(function_name), values_(values) {}
 
   // The full dotted name, as messages show it ("fs.read").
@@ -40,7 +40,7 @@ class Arguments {
 
  private:
   std::string function_name_;
-  const ValueList& values_;
+  ValueSpan values_;
 };
 
 // A member gets its arguments, with the checks all members share, and the sink for the lines
