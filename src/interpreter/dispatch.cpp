@@ -525,11 +525,11 @@ bool Evaluator::call_registers(const Instruction& in, Value& out) {
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
   constexpr uint32_t kFew = 2;
   Value few[kFew];
-  ValueList many;
+  std::unique_ptr<Value[]> many;
   Value* arguments = few;
   if (in.c > kFew) {
-    many.resize(in.c);
-    arguments = many.data();
+    many.reset(new Value[in.c]);
+    arguments = many.get();
   }
   for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
   return take(builtin.function(ValueSpan(arguments, in.c), *this), out);
