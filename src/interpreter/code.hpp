@@ -181,7 +181,10 @@ struct CompoundAssign final : Node<ExprKind::CompoundAssign> {
 // captured values, all bound before the body runs, and the body's own, which start unbound),
 // then the dispatch loop's temporaries.
 struct FunctionCode {
-  std::optional<uint32_t> self_slot;  // absent for lambdas
+  std::optional<uint32_t> self_slot;  // absent for lambdas; the frame's first slot
+  // Nothing but the call puts a value in the own name's slot: a call from the dispatch loop
+  // lends it the function the caller holds instead of counting one more reference to it.
+  bool self_borrowed = false;
   std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
   // There are parameters, each with a slot of its own, one after the other and apart from the
   // own name's: the arguments can move in as a block.

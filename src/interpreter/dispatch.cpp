@@ -59,12 +59,17 @@ bool Evaluator::run(const code::Chunk& chunk, Value& out) {
 // The running frame is the innermost call's: walked frames are released before this runs.
 void Evaluator::unwind(size_t calls, size_t walks) {
   while (calls_.size() > calls) {
-    stack_.pop_to(base_);
+    release_frame(calls_.back());
     base_ = calls_.back().base;
     --call_depth_;
     calls_.pop_back();
   }
   walks_.resize(walks);
+}
+
+// The running frame of a call the dispatch loop made, which goes.
+inline void Evaluator::release_frame(const ActiveCall& call) {
+  stack_.pop_to(base_, call.self_borrowed);
 }
 
 // An argument of a call, taken out of its temporary or copied from where it is held.
@@ -98,7 +103,7 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   R = &stack_[base_];
   Value* F = &stack_[frame];
   // The new frame's slots own nothing yet: they are filled without releasing what they held.
-  if (body.self_slot) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
+  if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
   const std::vector<uint32_t>& params = body.param_slots;
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
   if (body.params_in_order) {
@@ -115,7 +120,10 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   call.code = code;
   call.resume = ip;
   call.result = in.a;
+  call.self_borrowed = body.self_borrowed;
   call.base = base_;
+  // Lent last, once nothing can throw: a frame left without its call is released as usual.
+  if (body.self_borrowed) lend(F[*body.self_slot], operand_in(in.b, R));
   ++call_depth_;
   base_ = frame;
   R = F;
@@ -129,7 +137,7 @@ __attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_r
   const ActiveCall& call = calls_.back();
   R = &stack_[call.base];
   R[call.result] = std::move(result_register);
-  stack_.pop_to(base_);
+  release_frame(call);
   base_ = call.base;
   code = call.code;
   ip = call.resume;

@@ -59,11 +59,14 @@ struct Walk {
 };
 
 // A call the dispatch loop is in: where the caller goes on, into which of its registers the
-// result goes, and the caller's frame (the callee's is the running one).
+// result goes, the caller's frame (the callee's is the running one), and whether the callee's
+// first slot is lent the function (see FunctionCode::self_borrowed).
 struct ActiveCall {
+  ActiveCall() {}  // left unset: every call writes each field, and zeroing them first costs
   const code::Instruction* code;
   const code::Instruction* resume;
   uint32_t result;
+  bool self_borrowed;
   size_t base;
 };
 
@@ -110,6 +113,7 @@ class Evaluator final : public Caller {
   bool run(const code::Chunk& chunk, Value& out);
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);
+  void release_frame(const ActiveCall& call);
   Value argument(const code::Argument& argument, Value* registers);
   void bind_arguments(const std::vector<uint32_t>& params, const code::Argument* given, uint32_t count,
                       Value* registers, Value* frame);

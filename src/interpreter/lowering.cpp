@@ -204,7 +204,10 @@ struct ExpressionLowering {
     out->op = n.op;
     out->current = sub(*n.target);
     out->value = sub(*n.value);
-    if (const std::string* target = identifier_name(n.target)) lowering.use(out->target.emplace(), *target, false);
+    if (const std::string* target = identifier_name(n.target)) {
+      lowering.use(out->target.emplace(), *target, false);
+      lowering.changed(*target);
+    }
     return out;
   }
 
@@ -332,7 +335,10 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   Scope& call = inner.scopes.emplace_back();
   inner.innermost = &call;
   function_ = &inner;
-  if (name) code->self_slot = local_slot(call, symbols_.intern(*name));
+  if (name) {
+    code->self_slot = local_slot(call, symbols_.intern(*name));
+    inner.own_name = symbols_.intern(*name);
+  }
   for (const auto& param : params) code->param_slots.push_back(local_slot(call, symbols_.intern(param.name)));
   call.always_bound = call.slots.size();
   code->params_in_order = params_follow_one_another(code->param_slots, code->self_slot ? 1 : 0);
@@ -340,6 +346,7 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   code->body = expression(body);
   function_ = inner.outer;
   if (out_of_stack_) return {};
+  code->self_borrowed = code->self_slot && !inner.own_name_changed;
   for (const Use& use : inner.uses) resolve(inner, use);
   code->variables = inner.frame_size;
   code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
@@ -456,7 +463,14 @@ void Lowering::mark_declared(uint32_t slot) {
   declared[slot] = true;
 }
 
+void Lowering::changed(const std::string& name) {
+  if (function_->own_name == symbols_.intern(name)) function_->own_name_changed = true;
+}
+
+// Every name a function binds (a parameter, a declaration, an assignment's target) gets its
+// slot here: one that is the function's own name, in any scope, may end up in the own name's slot.
 uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
+  if (function_->own_name == name) function_->own_name_changed = true;
   for (const auto& [bound, slot] : scope.slots)
     if (bound == name) return slot;
   scope.slots.emplace_back(name, function_->frame_size);

@@ -62,6 +62,8 @@ class Lowering {
   // A use of a name, resolved into `ref` once the enclosing function is lowered; `assigned`
   // makes sure the innermost scope can hold it.
   void use(code::Ref& ref, const std::string& name, bool assigned);
+  // A name changed where it is bound (a compound assignment), which may be the function's own.
+  void changed(const std::string& name);
   // Records where a Ref sits, to be resolved once the enclosing function is lowered.
   void resolve_later(code::Ref& ref);
 
@@ -87,6 +89,8 @@ class Lowering {
     std::vector<std::pair<Symbol, uint32_t>> captured;
     std::vector<Use> uses;
     std::vector<bool> declared;  // by slot: a declaration binds it (see keep_declared_only)
+    std::optional<Symbol> own_name;  // a declared function's, once its slot is made
+    bool own_name_changed = false;   // the body may put something else in the own name's slot
   };
 
   code::Slot innermost_slot(const std::string& name);

@@ -4,6 +4,7 @@
 // input); everything else lives in frames of slots on the evaluator's value stack. A slot whose
 // variable is not bound (yet, or any more) holds the unbound mark, which never leaves a slot.
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <unordered_map>
@@ -25,6 +26,14 @@ inline bool is_bound(const Value& slot) {
 // Puts a value into a slot that owns nothing (None or unbound), skipping the release that an
 // assignment would make.
 inline void fill(Value& empty_slot, Value&& value) { new (&empty_slot) Value(std::move(value)); }
+
+// A slot may hold a value that another slot keeps alive for longer, without a reference of its
+// own: it is lent the value, and emptied without a release before its frame goes. It must
+// never be assigned or moved from meanwhile; copies of it are counted as usual.
+inline void lend(Value& empty_slot, const Value& value) {
+  std::memcpy(static_cast<void*>(&empty_slot), static_cast<const void*>(&value), sizeof(Value));
+}
+inline void forget(Value& lent_slot) { new (&lent_slot) Value(); }
 
 class Globals {
  public:
@@ -61,8 +70,11 @@ class ValueStack {
     for (size_t i = unbound_from; i < unbound_to; ++i) new (&slots[i]) Value(unbound());
     top_ += count;
   }
-  void pop_to(size_t top) {
-    for (Value* slot = slots_.get() + top, *end = slots_.get() + top_; slot != end; ++slot) slot->reset();
+  // The first slot from `top` may hold a lent value (see lend), which is not released.
+  void pop_to(size_t top, bool first_lent = false) {
+    Value* slot = slots_.get() + top;
+    if (first_lent) forget(*slot++);
+    for (Value* end = slots_.get() + top_; slot != end; ++slot) slot->reset();
     top_ = top;
   }
 

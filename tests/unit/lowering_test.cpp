@@ -103,6 +103,23 @@ TEST_F(Lowered, FunctionsCaptureOnlyWhatTheyUseAndPassItThroughNestedOnes) {
   EXPECT_EQ(taken, (std::vector<std::string>{"a:L1", "b:L2", "f:L0"}));
 }
 
+TEST_F(Lowered, AFunctionBorrowsItsOwnValueOnlyWhenNothingElseCanBindItsName) {
+  auto borrows = [&](ExprPtr body, std::vector<std::string> params = {"n"}) {
+    return lower(def("f", std::move(params), std::move(body)))->statement.function.code->self_borrowed;
+  };
+  // Reads, calls and captures leave the slot alone, inner functions bind their own frames.
+  EXPECT_TRUE(borrows(call("f", binary(Op::Sub, name("n"), integer(1)))));
+  EXPECT_TRUE(borrows(lambda({}, name("f"))));
+  EXPECT_TRUE(borrows(lambda({"f"}, assign(name("f"), integer(1)))));
+  // Anything binding the name in the body, at any depth, may write the own name's slot.
+  EXPECT_FALSE(borrows(assign(name("f"), integer(0))));
+  EXPECT_FALSE(borrows(for_loop("i", name("xs"), if_else(name("i"), assign(name("f"), name("i"))))));
+  EXPECT_FALSE(borrows(compound(Op::Add, name("f"), integer(1))));
+  EXPECT_FALSE(borrows(block(var("f", integer(1)), expression(name("f")))));
+  EXPECT_FALSE(borrows(for_loop("f", name("xs"), name("f"))));
+  EXPECT_FALSE(borrows(name("f"), {"f"}));
+}
+
 TEST_F(Lowered, NamesDeclaredEarlierInTheBodyAreNotCaptured) {
   // def f() = { var a = 1; a = a + 1; lambda: a + c }
   auto top = lower(def("f", {}, block(var("a", integer(1)), expression(assign(name("a"), binary(Op::Add, name("a"), integer(1)))),
