@@ -45,6 +45,7 @@
 namespace ostrel {
 
 class Frame;
+struct FunctionObject;
 
 inline constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
 
@@ -64,6 +65,7 @@ struct ActiveCall {
   const code::Instruction* code;
   const code::Instruction* resume;
   uint32_t result;
+  bool walk = false;  // made by map or filter for each element: resume is their step
   size_t base;
 };
 
@@ -113,10 +115,14 @@ class Evaluator final : public Caller {
   Value argument(const code::Argument& argument, Value* registers);
   void bind_arguments(const std::vector<uint32_t>& params, const code::Argument* given, uint32_t count,
                       Value* registers, Value* frame);
+  void fill_frame(const FunctionObject& function, const code::FunctionCode& body, const code::Instruction& in,
+                  Value* registers, Value* frame);
   bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
+  void take_step_result(code::Op step, Walk& walk, Value& result);
+  Value* call_next_element(Value& result_register);
   bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
   bool call_registers(const code::Instruction& in, Value& out);
   // An instruction's operand: one of the `registers` of the running frame, or a global
