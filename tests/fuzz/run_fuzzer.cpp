@@ -47,12 +47,12 @@ void prepare_scratch_directory() {
   if (chdir(scratch) != 0) abort();
 }
 
-bool is_text(const ostrel::ValueList& arguments, std::size_t index) {
+bool is_text(ostrel::ValueSpan arguments, std::size_t index) {
   return arguments.size() > index && arguments[index].is(ostrel::Value::Kind::String);
 }
 
 // Whether the confined library lets the call through.
-bool allowed(std::string_view name, const ostrel::ValueList& arguments) {
+bool allowed(std::string_view name, ostrel::ValueSpan arguments) {
   if (name == "env.set" || name == "env.remove" || name == "env.load") return false;
   if (name == "system.exec") return !is_text(arguments, 0) || arguments[0].as_string().find('/') == std::string::npos;
   if (name.substr(0, 3) == "fs." && is_text(arguments, 0)) {
@@ -66,7 +66,7 @@ std::vector<ostrel::Module> confined_library() {
   std::vector<ostrel::Module> modules = ostrel::stdlib::modules();
   for (ostrel::Module& module : modules) {
     for (ostrel::Builtin& member : module.members) {
-      member.function = [name = member.name, inner = member.function](const ostrel::ValueList& arguments,
+      member.function = [name = member.name, inner = member.function](ostrel::ValueSpan arguments,
                                                                       ostrel::Caller& caller) -> ostrel::Result<ostrel::Value> {
         if (!allowed(name, arguments)) return ostrel::Error{"refused by the fuzz target"};
         return inner(arguments, caller);
