@@ -88,8 +88,26 @@ __attribute__((noinline)) void Evaluator::bind_arguments(const std::vector<uint3
   for (size_t i = 0; i < params.size(); ++i) F[params[i]] = i < count ? argument(given[i], R) : Value();
 }
 
-// A call of a user function from the dispatch loop. The callee's frame is its own name, then the
-// arguments (extra ones are dropped), then its captures; the loop goes on in the callee's
+// A user function's frame, just pushed: its own name, then the arguments of the call `in`
+// (extra ones are dropped), then its captures. The slots own nothing yet: they are filled
+// without releasing what they held.
+__attribute__((always_inline)) inline void Evaluator::fill_frame(const FunctionObject& function,
+                                                                 const code::FunctionCode& body,
+                                                                 const Instruction& in, Value* R, Value* F) {
+  if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
+  const std::vector<uint32_t>& params = body.param_slots;
+  const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
+  if (body.params_in_order) {
+    Value* first = F + params[0];
+    for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], argument(given[i], R));
+  } else {
+    bind_arguments(params, given, in.c, R, F);
+  }
+  const std::vector<uint32_t>& captured = body.capture_slots;
+  for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
+}
+
+// A call of a user function from the dispatch loop; the loop goes on in the callee's
 // instructions. The function stays where the caller holds it, which keeps it alive while it
 // runs: a temporary of the caller's frame, or a variable the callee cannot assign (a function
 // assigns only its own frame's slots).
@@ -102,18 +120,7 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   stack_.push(body.frame_size, body.bound_on_entry, body.variables);
   R = &stack_[base_];
   Value* F = &stack_[frame];
-  // The new frame's slots own nothing yet: they are filled without releasing what they held.
-  if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
-  const std::vector<uint32_t>& params = body.param_slots;
-  const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
-  if (body.params_in_order) {
-    Value* first = F + params[0];
-    for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], argument(given[i], R));
-  } else {
-    bind_arguments(params, given, in.c, R, F);
-  }
-  const std::vector<uint32_t>& captured = body.capture_slots;
-  for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
+  fill_frame(function, body, in, R, F);
   // Field by field: a whole ActiveCall built aside and copied in is read back before its parts
   // are written, which stalls the processor on every call.
   ActiveCall& call = calls_.emplace_back();
@@ -408,10 +415,7 @@ MapRangeStart: {
 MapStep:
 FilterStep: {
   Walk& walk = walks_.back();
-  if (walk.next > 0) {
-    if (in->op == Op::MapStep) walk.results.push_back(std::move(R[in->a]));
-    else if (is_true(R[in->a])) walk.results.push_back(walk.items.at(walk.next - 1));
-  }
+  if (walk.next > 0) take_step_result(in->op, walk, R[in->a]);
   if (walk.next == walk.count) {
     R[in->b] = Value();
   } else {
@@ -419,6 +423,7 @@ FilterStep: {
     --ip;  // the call comes back here
     if (R[in->b].is(K::Function)) {
       if (!enter_call(*in, code, ip, R)) return false;
+      calls_.back().walk = true;
     } else {
       Value result;
       if (!call_registers(*in, result)) return false;
@@ -500,10 +505,46 @@ End:
     out = std::move(R[in->a]);
     return true;
   }
+  if (calls_.back().walk) {
+    if (Value* frame = call_next_element(R[in->a])) {
+      R = frame;
+      ip = code;
+      NEXT();
+    }
+  }
   leave_call(R[in->a], code, ip, R);
   NEXT();
 #undef NEXT
 #undef REFETCH
+}
+
+// What the call of map's or filter's function on the walk's latest element gave.
+void Evaluator::take_step_result(Op step, Walk& walk, Value& result) {
+  if (step == Op::MapStep) walk.results.push_back(std::move(result));
+  else if (is_true(result)) walk.results.push_back(walk.items.at(walk.next - 1));
+}
+
+// The end of a call map or filter made on an element, when another follows: the same call goes
+// on with the next element in a frame opened again in place, as the step would open it, without
+// leaving and entering. The depth is the same as the first element's call had. Returns the frame,
+// or null after the last element, whose call leaves as any other.
+__attribute__((noinline)) Value* Evaluator::call_next_element(Value& result_register) {
+  Walk& walk = walks_.back();
+  if (walk.next == walk.count) return nullptr;
+  const ActiveCall& call = calls_.back();
+  const Instruction& step = *call.resume;
+  take_step_result(step.op, walk, result_register);
+  Value* R = &stack_[call.base];
+  R[step.a] = walk.items.at(walk.next++);
+  const FunctionObject& function = function_of(operand_in(step.b, R));
+  const code::FunctionCode& body = *function.code;
+  // The same size at the same place: the stack does not move.
+  release_frame(call);
+  stack_.push(body.frame_size, body.bound_on_entry, body.variables);
+  Value* F = &stack_[base_];
+  fill_frame(function, body, step, R, F);
+  if (body.self_borrowed) lend(F[*body.self_slot], operand_in(step.b, R));
+  return F;
 }
 
 // The walk of map or filter over the range of `count` arguments, counted instead of built. Map's

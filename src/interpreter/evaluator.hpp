@@ -45,6 +45,7 @@
 namespace ostrel {
 
 class Frame;
+struct FunctionObject;
 
 inline constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
 
@@ -62,10 +63,11 @@ struct Walk {
 // result goes, the caller's frame (the callee's is the running one), and whether the callee's
 // first slot is lent the function (see FunctionCode::self_borrowed).
 struct ActiveCall {
-  ActiveCall() {}  // left unset: every call writes each field, and zeroing them first costs
+  ActiveCall() {}  // the others left unset: every call writes them, and zeroing them first costs
   const code::Instruction* code;
   const code::Instruction* resume;
   uint32_t result;
+  bool walk = false;  // made by map or filter for each element: resume is their step
   bool self_borrowed;
   size_t base;
 };
@@ -117,10 +119,14 @@ class Evaluator final : public Caller {
   Value argument(const code::Argument& argument, Value* registers);
   void bind_arguments(const std::vector<uint32_t>& params, const code::Argument* given, uint32_t count,
                       Value* registers, Value* frame);
+  void fill_frame(const FunctionObject& function, const code::FunctionCode& body, const code::Instruction& in,
+                  Value* registers, Value* frame);
   bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
   void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
                   Value*& registers);
+  void take_step_result(code::Op step, Walk& walk, Value& result);
+  Value* call_next_element(Value& result_register);
   bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
   bool call_registers(const code::Instruction& in, Value& out);
   // An instruction's operand: one of the `registers` of the running frame, or a global
