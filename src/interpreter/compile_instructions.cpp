@@ -606,24 +606,29 @@ void end_early(Chunk& chunk) {
   }
 }
 
-}  // namespace
-
-uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
-                              Chunk& chunk) {
+// Compiles what `compile` gives the compiler into `chunk`, ending with its value in register
+// `first_temporary`; returns the end of the slots its temporaries need.
+template <class Compile>
+uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk, Compile compile) {
   InstructionCompiler compiler(first_temporary + 1, guard, chunk);
-  compiler.expression(expression, first_temporary);
+  compile(compiler);
   compiler.end(first_temporary);
   end_early(chunk);
   return compiler.temporaries_end();
 }
 
+}  // namespace
+
+uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
+                              Chunk& chunk) {
+  return compile_chunk(first_temporary, guard, chunk,
+                       [&](InstructionCompiler& compiler) { compiler.expression(expression, first_temporary); });
+}
+
 uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard,
                            Chunk& chunk) {
-  InstructionCompiler compiler(first_temporary + 1, guard, chunk);
-  compiler.statement(statement, first_temporary);
-  compiler.end(first_temporary);
-  end_early(chunk);
-  return compiler.temporaries_end();
+  return compile_chunk(first_temporary, guard, chunk,
+                       [&](InstructionCompiler& compiler) { compiler.statement(statement, first_temporary); });
 }
 
 }  // namespace ostrel::code

@@ -261,10 +261,8 @@ Call:
     if (!enter_call(*in, code, ip, R)) return false;
   } else {
     if (!is_bound(in_place(in->b))) return undefined(operand<code::Ref>(in->p));
-    Value result;
-    if (!call_registers(*in, result)) return false;
+    if (!call_registers(*in)) return false;
     REFETCH();
-    R[in->a] = std::move(result);
   }
   NEXT();
 Jump:
@@ -425,10 +423,8 @@ FilterStep: {
       if (!enter_call(*in, code, ip, R)) return false;
       calls_.back().walk = true;
     } else {
-      Value result;
-      if (!call_registers(*in, result)) return false;
+      if (!call_registers(*in)) return false;
       REFETCH();
-      R[in->a] = std::move(result);
     }
   }
   NEXT();
@@ -565,7 +561,8 @@ bool Evaluator::start_range_walk(const code::Call::WalkedRange& walked, Value* a
 // table entry, or the error for a value that cannot be called. The arguments are gathered on
 // the C++ stack, so a call allocates nothing unless it has more than two (most take one or two),
 // and a call made while this one runs (a map's function calling len) has arguments of its own.
-bool Evaluator::call_registers(const Instruction& in, Value& out) {
+// The result goes into register `in.a` of the frame the call was made from.
+bool Evaluator::call_registers(const Instruction& in) {
   Value* R = &stack_[base_];
   const Value& callee = operand_in(in.b, R);
   if (!callee.is(Value::Kind::BuiltinFn)) return cannot_call(callee);
@@ -581,7 +578,10 @@ bool Evaluator::call_registers(const Instruction& in, Value& out) {
     arguments = many.get();
   }
   for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
-  return take(builtin.function(ValueSpan(arguments, in.c), *this), out);
+  Value result;
+  if (!take(builtin.function(ValueSpan(arguments, in.c), *this), result)) return false;
+  stack_[base_ + in.a] = std::move(result);
+  return true;
 }
 
 }  // namespace ostrel

@@ -128,7 +128,7 @@ class Evaluator final : public Caller {
   void take_step_result(code::Op step, Walk& walk, Value& result);
   Value* call_next_element(Value& result_register);
   bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
-  bool call_registers(const code::Instruction& in, Value& out);
+  bool call_registers(const code::Instruction& in);
   // An instruction's operand: one of the `registers` of the running frame, or a global
   // (kGlobalOperand).
   Value& operand_in(uint32_t r, Value* registers) {
