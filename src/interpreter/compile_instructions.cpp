@@ -113,11 +113,12 @@ class InstructionCompiler {
     return r;
   }
 
-  // The register holding an operand's value, with the Ref of a variable read in place.
-  uint32_t operand(const Expr& e, bool in_place, const Ref*& ref) {
+  // The register holding an operand's value, with the Ref of a variable read in place. A value
+  // computed goes into `into` when given (see operands), else into a temporary.
+  uint32_t operand(const Expr& e, bool in_place, const Ref*& ref, std::optional<uint32_t> into = std::nullopt) {
     ref = in_place ? single_slot_name(e) : nullptr;
     if (ref) return operand_of(ref->slots[0]);
-    uint32_t r = temporary();
+    uint32_t r = into ? *into : temporary();
     expression(e, r);
     return r;
   }
@@ -125,12 +126,16 @@ class InstructionCompiler {
   // Both operands of an operator, left first; the left one is read in place only when the right
   // one cannot assign it, and when reading it cannot fail or the right one is only read (so that
   // its unbound error still comes first). A constant on the right is read where it is: the
-  // instruction becomes its `with_constant` form.
-  void operands(const Expr& left, const Expr& right, Instruction& instruction, Op with_constant) {
+  // instruction becomes its `with_constant` form. A computed left operand may wait in the
+  // instruction's result register (`left_into`): only this expression writes there, and the
+  // instruction reads its operands before it writes its result. Smaller frames are cheaper to
+  // open and release.
+  void operands(const Expr& left, const Expr& right, Instruction& instruction, Op with_constant,
+                std::optional<uint32_t> left_into = std::nullopt) {
     const Ref* left_ref = single_slot_name(left);
     const Ref* right_ref = nullptr;
     bool stays = reads_only(right) || (left_ref && left_ref->always_bound && assigns_nothing(right));
-    instruction.b = operand(left, stays, left_ref);
+    instruction.b = operand(left, stays, left_ref, left_into);
     instruction.p = left_ref;
     if (right.kind == ExprKind::Constant) {
       instruction.op = with_constant;
@@ -145,12 +150,10 @@ class InstructionCompiler {
     two_operands({Op::Binary, node.op, {}, result}, *node.left, *node.right, Op::BinaryConstant);
   }
 
+  // The operand waits in the result register, which the instruction writes once it is read.
   void unary(const Unary& node, uint32_t result) {
-    uint32_t mark = next_;
-    uint32_t operand = temporary();
-    expression(*node.operand, operand);
-    emit({Op::Unary, {}, node.op, result, operand});
-    next_ = mark;
+    expression(*node.operand, result);
+    emit({Op::Unary, {}, node.op, result, result});
   }
 
   void index(const Index& node, uint32_t result) {
@@ -160,7 +163,7 @@ class InstructionCompiler {
   // An operator or an index: both operands in temporaries, or the right one as a constant.
   void two_operands(Instruction instruction, const Expr& left, const Expr& right, Op with_constant) {
     uint32_t mark = next_;
-    operands(left, right, instruction, with_constant);
+    operands(left, right, instruction, with_constant, instruction.a);
     emit(instruction);
     next_ = mark;
   }
@@ -211,9 +214,12 @@ class InstructionCompiler {
     if (!in_place) expression(*node.callee, callee);
     std::vector<Argument>& list = chunk_.arguments.emplace_back();
     for (const ExprPtr& argument : arguments) list.push_back(in_place ? argument_in_place(*argument) : Argument{});
+    // The first computed argument waits in the result register: the call takes its arguments
+    // before it writes its result.
+    std::optional<uint32_t> free = result;
     for (size_t i = 0; i < arguments.size(); ++i) {
       if (list[i].from != Argument::From::Temporary) continue;
-      list[i].operand = temporary();
+      list[i].operand = free ? *std::exchange(free, std::nullopt) : temporary();
       expression(*arguments[i], list[i].operand);
     }
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, &list});
