@@ -18,8 +18,9 @@ struct Pattern;
 using ExprPtr = std::unique_ptr<Expr>;
 using StmtPtr = std::unique_ptr<Stmt>;
 
-enum class BinaryOperator { Add, Sub, Mul, Div, IntDiv, Mod, Pow, Eq, Neq, Lt, Lte, Gt, Gte, And, Or };
-enum class UnaryOperator { Neg, Pos, Not };
+// One byte each, so that an instruction that names one stays 32 bytes.
+enum class BinaryOperator : uint8_t { Add, Sub, Mul, Div, IntDiv, Mod, Pow, Eq, Neq, Lt, Lte, Gt, Gte, And, Or };
+enum class UnaryOperator : uint8_t { Neg, Pos, Not };
 
 const char* name_of(BinaryOperator op);
 const char* name_of(UnaryOperator op);

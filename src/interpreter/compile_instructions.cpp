@@ -102,9 +102,12 @@ class InstructionCompiler {
   void jump_here(size_t from) { chunk_.code[from].a = static_cast<uint32_t>(here()); }
   void eval(const Expr& e, uint32_t result) { emit({Op::Eval, {}, {}, result, 0, 0, &e}); }
 
+  // A local that is always bound is copied without a check.
   void load(const Ref& ref, uint32_t result) {
     if (ref.slots.size() != 1) return emit({Op::Load, {}, {}, result, 0, 0, &ref});
-    emit({ref.slots[0].global ? Op::LoadGlobal : Op::LoadLocal, {}, {}, result, ref.slots[0].index, 0, &ref});
+    const Slot& slot = ref.slots[0];
+    if (slot.global) return emit({Op::LoadGlobal, {}, {}, result, slot.index, 0, &ref});
+    emit({ref.always_bound ? Op::Copy : Op::LoadLocal, {}, {}, result, slot.index, 0, &ref});
   }
 
   uint32_t temporary() {
@@ -612,6 +615,15 @@ void end_early(Chunk& chunk) {
   }
 }
 
+// A copy straight before an End of the register copied into is one instruction: a function that
+// ends with a variable's value (a parameter, say) saves a dispatch.
+void copy_then_end(Chunk& chunk) {
+  for (size_t i = 1; i < chunk.code.size(); ++i) {
+    Instruction& copy = chunk.code[i - 1];
+    if (chunk.code[i].op == Op::End && copy.op == Op::Copy && copy.a == chunk.code[i].a) copy.op = Op::EndCopy;
+  }
+}
+
 // Compiles what `compile` gives the compiler into `chunk`, ending with its value in register
 // `first_temporary`; returns the end of the slots its temporaries need.
 template <class Compile>
@@ -620,6 +632,7 @@ uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk&
   compile(compiler);
   compiler.end(first_temporary);
   end_early(chunk);
+  copy_then_end(chunk);
   return compiler.temporaries_end();
 }
 

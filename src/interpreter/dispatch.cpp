@@ -160,7 +160,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
       &&Unbind, &&ForStart, &&ForNext, &&ForLoop, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
       &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict,
       &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy,
-      &&LeaveMatch, &&NoMatch, &&End,
+      &&LeaveMatch, &&NoMatch, &&EndCopy, &&End,
   };
   // One label per instruction, in the order of Op, whose last is End.
   static_assert(sizeof(labels) / sizeof(labels[0]) == static_cast<size_t>(Op::End) + 1);
@@ -496,6 +496,9 @@ LeaveMatch:
   NEXT();
 NoMatch:
   return fail(kNoMatchingArm);
+EndCopy:
+  R[in->a] = R[in->b];
+  // and ends as End does
 End:
   if (calls_.size() == entry_calls) {
     out = std::move(R[in->a]);

@@ -80,12 +80,14 @@ enum class Op : uint8_t {
   Copy,          // R[a] = R[b]
   LeaveMatch,    // the chosen arm is done: unbinds the ScopeSlots *p and *q, and R[b] = None
   NoMatch,       // fails: no arm was chosen
+  EndCopy,       // R[a] = R[b], then as End: a body that ends with a variable's value
   End,           // the result is R[a]
 };
 
 // An operand register with this bit set is a slot of the global table instead of the frame.
 inline constexpr uint32_t kGlobalOperand = 0x80000000u;
 
+// 32 bytes: the loop steps and jumps by shifts.
 struct Instruction {
   Op op;
   ast::BinaryOperator binary{};  // Binary, CompareJump
@@ -94,6 +96,7 @@ struct Instruction {
   const void* p = nullptr;
   const void* q = nullptr;
 };
+static_assert(sizeof(Instruction) == 32);
 
 // An argument of a call: a temporary the call takes over, or a variable or a constant it copies
 // where it is.
