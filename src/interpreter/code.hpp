@@ -186,10 +186,12 @@ struct FunctionCode {
   // lends it the function the caller holds instead of counting one more reference to it.
   bool self_borrowed = false;
   std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
-  // There are parameters, each with a slot of its own, one after the other and apart from the
-  // own name's: the arguments can move in as a block.
-  bool params_in_order = false;
   std::vector<uint32_t> capture_slots;
+  // The common way in, which a call takes without looking further: the parameters have slots of
+  // their own, one after the other up to bound_on_entry, nothing is captured and the own name's
+  // slot, if any, is borrowed. The arguments then move in as a block of `param_count`.
+  bool plain_entry = false;
+  uint32_t param_count = 0;
   uint32_t bound_on_entry = 0;  // the own name's and parameters' slots, first in the frame
   uint32_t variables = 0;       // slots for variables; the dispatch loop's temporaries follow
   uint32_t frame_size = 0;

@@ -603,9 +603,10 @@ class InstructionCompiler {
 
 // What leads straight to an End is that End: a branch that finishes a body saves a dispatch, and
 // a scope that ends with the frame leaves its slots to the frame's release. Backwards, so that an
-// unbinding before one that became an End becomes one too.
-void end_early(Chunk& chunk) {
-  for (size_t i = chunk.code.size(); i-- > 0;) {
+// unbinding before one that became an End becomes one too. Only the instructions from `first` on
+// are new.
+void end_early(Chunk& chunk, size_t first) {
+  for (size_t i = chunk.code.size(); i-- > first;) {
     Instruction& instruction = chunk.code[i];
     bool releases = instruction.op == Op::Unbind || instruction.op == Op::LeaveMatch;
     const Instruction* next = instruction.op == Op::Jump ? &chunk.code[instruction.a]
@@ -615,10 +616,39 @@ void end_early(Chunk& chunk) {
   }
 }
 
+// Whether the instruction's `a` is where it may jump.
+bool jumps(Op op) {
+  switch (op) {
+    case Op::Jump:
+    case Op::JumpIfFalse:
+    case Op::CompareJump:
+    case Op::CompareConstantJump:
+    case Op::ForNext:
+    case Op::ForLoop:
+    case Op::MapStart:
+    case Op::MapRangeStart:
+    case Op::Collect:
+    case Op::MatchKind:
+    case Op::MatchLength:
+    case Op::MatchLengthAtLeast:
+    case Op::MatchConstant: return true;
+    default: return false;
+  }
+}
+
+// The compiler places jumps by position in the chunk; the dispatch loop takes them from the
+// jumping instruction.
+void make_jumps_relative(Chunk& chunk, size_t first) {
+  for (size_t i = first; i < chunk.code.size(); ++i) {
+    Instruction& instruction = chunk.code[i];
+    if (jumps(instruction.op)) instruction.a -= static_cast<uint32_t>(i);
+  }
+}
+
 // A copy straight before an End of the register copied into is one instruction: a function that
 // ends with a variable's value (a parameter, say) saves a dispatch.
-void copy_then_end(Chunk& chunk) {
-  for (size_t i = 1; i < chunk.code.size(); ++i) {
+void copy_then_end(Chunk& chunk, size_t first) {
+  for (size_t i = first + 1; i < chunk.code.size(); ++i) {
     Instruction& copy = chunk.code[i - 1];
     if (chunk.code[i].op == Op::End && copy.op == Op::Copy && copy.a == chunk.code[i].a) copy.op = Op::EndCopy;
   }
@@ -628,11 +658,13 @@ void copy_then_end(Chunk& chunk) {
 // `first_temporary`; returns the end of the slots its temporaries need.
 template <class Compile>
 uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk, Compile compile) {
+  size_t first = chunk.code.size();
   InstructionCompiler compiler(first_temporary + 1, guard, chunk);
   compile(compiler);
   compiler.end(first_temporary);
-  end_early(chunk);
-  copy_then_end(chunk);
+  end_early(chunk, first);
+  copy_then_end(chunk, first);
+  make_jumps_relative(chunk, first);
   return compiler.temporaries_end();
 }
 

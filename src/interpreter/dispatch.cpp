@@ -94,15 +94,14 @@ __attribute__((noinline)) void Evaluator::bind_arguments(const std::vector<uint3
 __attribute__((always_inline)) inline void Evaluator::fill_frame(const FunctionObject& function,
                                                                  const code::FunctionCode& body,
                                                                  const Instruction& in, Value* R, Value* F) {
-  if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
-  const std::vector<uint32_t>& params = body.param_slots;
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
-  if (body.params_in_order) {
-    Value* first = F + params[0];
-    for (size_t i = 0, n = std::min<size_t>(in.c, params.size()); i < n; ++i) fill(first[i], argument(given[i], R));
-  } else {
-    bind_arguments(params, given, in.c, R, F);
+  if (body.plain_entry) {
+    Value* first = F + body.bound_on_entry - body.param_count;
+    for (uint32_t i = 0, n = std::min(in.c, body.param_count); i < n; ++i) fill(first[i], argument(given[i], R));
+    return;
   }
+  if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
+  bind_arguments(body.param_slots, given, in.c, R, F);
   const std::vector<uint32_t>& captured = body.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
 }
@@ -111,8 +110,8 @@ __attribute__((always_inline)) inline void Evaluator::fill_frame(const FunctionO
 // instructions. The function stays where the caller holds it, which keeps it alive while it
 // runs: a temporary of the caller's frame, or a variable the callee cannot assign (a function
 // assigns only its own frame's slots).
-__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& code,
-                                                                 const Instruction*& ip, Value*& R) {
+__attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& ip,
+                                                                 Value*& R) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
   const FunctionObject& function = function_of(operand_in(in.b, R));
   const code::FunctionCode& body = *function.code;
@@ -124,7 +123,6 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   // Field by field: a whole ActiveCall built aside and copied in is read back before its parts
   // are written, which stalls the processor on every call.
   ActiveCall& call = calls_.emplace_back();
-  call.code = code;
   call.resume = ip;
   call.result = in.a;
   call.self_borrowed = body.self_borrowed;
@@ -134,19 +132,18 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   ++call_depth_;
   base_ = frame;
   R = F;
-  code = ip = body.instructions.code.data();
+  ip = body.instructions.code.data();
   return true;
 }
 
 // The end of a call made by the dispatch loop: the result goes into the caller's register.
-__attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& code,
-                                                                 const Instruction*& ip, Value*& R) {
+__attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& ip,
+                                                                 Value*& R) {
   const ActiveCall& call = calls_.back();
   R = &stack_[call.base];
   R[call.result] = std::move(result_register);
   release_frame(call);
   base_ = call.base;
-  code = call.code;
   ip = call.resume;
   --call_depth_;
   calls_.pop_back();
@@ -165,8 +162,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   // One label per instruction, in the order of Op, whose last is End.
   static_assert(sizeof(labels) / sizeof(labels[0]) == static_cast<size_t>(Op::End) + 1);
   const size_t entry_calls = calls_.size();
-  const Instruction* code = chunk.code.data();
-  const Instruction* ip = code;
+  const Instruction* ip = chunk.code.data();
   const Instruction* in = ip;
   Value* R = &stack_[base_];
 #define NEXT()                              \
@@ -175,6 +171,9 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
     goto* labels[static_cast<int>(in->op)]; \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
+  // Jump targets are relative to the jumping instruction: a call need not remember where its
+  // caller's code begins.
+#define JUMP() (ip = in + static_cast<int32_t>(in->a))
   // An operand read in place: a frame slot or a global.
   auto in_place = [&](uint32_t r) -> Value& { return operand_in(r, R); };
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
@@ -258,7 +257,7 @@ Member: {
   NEXT();
 Call:
   if (in_place(in->b).is(K::Function)) {
-    if (!enter_call(*in, code, ip, R)) return false;
+    if (!enter_call(*in, ip, R)) return false;
   } else {
     if (!is_bound(in_place(in->b))) return undefined(operand<code::Ref>(in->p));
     if (!call_registers(*in)) return false;
@@ -266,10 +265,10 @@ Call:
   }
   NEXT();
 Jump:
-  ip = code + in->a;
+  JUMP();
   NEXT();
 JumpIfFalse:
-  if (!is_true(R[in->b])) ip = code + in->a;
+  if (!is_true(R[in->b])) JUMP();
   NEXT();
 CompareJump:
 CompareConstantJump: {
@@ -286,7 +285,7 @@ CompareConstantJump: {
     if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) return false;
     holds = is_true(truth);
   }
-  if (!holds) ip = code + in->a;
+  if (!holds) JUMP();
 }
   NEXT();
 Eval: {
@@ -377,7 +376,7 @@ ForStart: {
   NEXT();
 ForNext: {
   Walk& walk = walks_.back();
-  if (walk.next == walk.count) ip = code + in->a;
+  if (walk.next == walk.count) JUMP();
   else R[in->b] = walk.items.at(walk.next++);
   NEXT();
 }
@@ -385,7 +384,7 @@ ForLoop: {
   Walk& walk = walks_.back();
   if (walk.next != walk.count) {
     R[in->b] = walk.items.at(walk.next++);
-    ip = code + in->a;
+    JUMP();
   }
   NEXT();
 }
@@ -398,7 +397,7 @@ MapStart: {
     uint64_t count = list.as_list().size();
     Walk& walk = walks_.emplace_back(Walk{Sequence(std::move(list)), count, 0, {}});
     if (in->c) walk.results.reserve(count);
-    ip = code + in->a;
+    JUMP();
   }
   NEXT();
 }
@@ -406,7 +405,7 @@ MapRangeStart: {
   const auto& walked = operand<code::Call::WalkedRange>(in->p);
   if (is_builtin(R[in->b], walked.entry) && is_builtin(R[in->b + 2], walked.range)) {
     if (!start_range_walk(walked, R + in->b + 3, in->c)) return false;
-    ip = code + in->a;
+    JUMP();
   }
   NEXT();
 }
@@ -420,7 +419,7 @@ FilterStep: {
     R[in->a] = walk.items.at(walk.next++);
     --ip;  // the call comes back here
     if (R[in->b].is(K::Function)) {
-      if (!enter_call(*in, code, ip, R)) return false;
+      if (!enter_call(*in, ip, R)) return false;
       calls_.back().walk = true;
     } else {
       if (!call_registers(*in)) return false;
@@ -431,7 +430,7 @@ FilterStep: {
 }
 Collect:
   walks_.back().results.push_back(std::move(R[in->b]));
-  ip = code + in->a;
+  JUMP();
   NEXT();
 CollectEnd: {
   Value list = Value::list(std::move(walks_.back().results));
@@ -463,19 +462,19 @@ MakeDict: {
 }
   NEXT();
 MatchKind:
-  if (R[in->b].kind() != static_cast<K>(in->c)) ip = code + in->a;
+  if (R[in->b].kind() != static_cast<K>(in->c)) JUMP();
   NEXT();
 MatchLength:
-  if (R[in->b].as_list().size() != in->c) ip = code + in->a;
+  if (R[in->b].as_list().size() != in->c) JUMP();
   NEXT();
 MatchLengthAtLeast:
-  if (R[in->b].as_list().size() < in->c) ip = code + in->a;
+  if (R[in->b].as_list().size() < in->c) JUMP();
   NEXT();
 MatchConstant: {
   const Value& value = R[in->b];
   const Value& literal = operand<Value>(in->q);
   bool equal = value.is(K::Int) && literal.is(K::Int) ? value.as_int() == literal.as_int() : literal.equals(value);
-  if (!equal) ip = code + in->a;
+  if (!equal) JUMP();
   NEXT();
 }
 LoadElement:
@@ -505,16 +504,17 @@ End:
     return true;
   }
   if (calls_.back().walk) {
-    if (Value* frame = call_next_element(R[in->a])) {
-      R = frame;
-      ip = code;
+    if (const Instruction* start = call_next_element(R[in->a])) {
+      REFETCH();
+      ip = start;
       NEXT();
     }
   }
-  leave_call(R[in->a], code, ip, R);
+  leave_call(R[in->a], ip, R);
   NEXT();
 #undef NEXT
 #undef REFETCH
+#undef JUMP
 }
 
 // What the call of map's or filter's function on the walk's latest element gave.
@@ -525,9 +525,9 @@ void Evaluator::take_step_result(Op step, Walk& walk, Value& result) {
 
 // The end of a call map or filter made on an element, when another follows: the same call goes
 // on with the next element in a frame opened again in place, as the step would open it, without
-// leaving and entering. The depth is the same as the first element's call had. Returns the frame,
-// or null after the last element, whose call leaves as any other.
-__attribute__((noinline)) Value* Evaluator::call_next_element(Value& result_register) {
+// leaving and entering. The depth is the same as the first element's call had. Returns where the
+// body begins, or null after the last element, whose call leaves as any other.
+__attribute__((noinline)) const Instruction* Evaluator::call_next_element(Value& result_register) {
   Walk& walk = walks_.back();
   if (walk.next == walk.count) return nullptr;
   const ActiveCall& call = calls_.back();
@@ -543,7 +543,7 @@ __attribute__((noinline)) Value* Evaluator::call_next_element(Value& result_regi
   Value* F = &stack_[base_];
   fill_frame(function, body, step, R, F);
   if (body.self_borrowed) lend(F[*body.self_slot], operand_in(step.b, R));
-  return F;
+  return body.instructions.code.data();
 }
 
 // The walk of map or filter over the range of `count` arguments, counted instead of built. Map's

@@ -64,7 +64,6 @@ struct Walk {
 // first slot is lent the function (see FunctionCode::self_borrowed).
 struct ActiveCall {
   ActiveCall() {}  // the others left unset: every call writes them, and zeroing them first costs
-  const code::Instruction* code;
   const code::Instruction* resume;
   uint32_t result;
   bool walk = false;  // made by map or filter for each element: resume is their step
@@ -121,12 +120,10 @@ class Evaluator final : public Caller {
                       Value* registers, Value* frame);
   void fill_frame(const FunctionObject& function, const code::FunctionCode& body, const code::Instruction& in,
                   Value* registers, Value* frame);
-  bool enter_call(const code::Instruction& in, const code::Instruction*& code, const code::Instruction*& ip,
-                  Value*& registers);
-  void leave_call(Value& result_register, const code::Instruction*& code, const code::Instruction*& ip,
-                  Value*& registers);
+  bool enter_call(const code::Instruction& in, const code::Instruction*& ip, Value*& registers);
+  void leave_call(Value& result_register, const code::Instruction*& ip, Value*& registers);
   void take_step_result(code::Op step, Walk& walk, Value& result);
-  Value* call_next_element(Value& result_register);
+  const code::Instruction* call_next_element(Value& result_register);
   bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
   bool call_registers(const code::Instruction& in);
   // An instruction's operand: one of the `registers` of the running frame, or a global

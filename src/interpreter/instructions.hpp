@@ -50,7 +50,7 @@ enum class Op : uint8_t {
   UpdateConstant,  // the variable read in place at b op= *q (a constant Value); p as for Binary; R[a] = None
   MakeFunction,  // R[a] = a function value of Closure *p
   Unbind,        // the ScopeSlots *p
-  ForStart,      // starts walking the For *p's iterable, or jumps to a when it fails
+  ForStart,      // starts walking the For *p's iterable
   ForNext,       // R[b] = the next element, or to a when there is none
   ForLoop,       // R[b] = the next element and to a, or on when there is none
   ForEnd,        // ends the innermost walk
@@ -87,7 +87,8 @@ enum class Op : uint8_t {
 // An operand register with this bit set is a slot of the global table instead of the frame.
 inline constexpr uint32_t kGlobalOperand = 0x80000000u;
 
-// 32 bytes: the loop steps and jumps by shifts.
+// 32 bytes: the loop steps and jumps by shifts. A jump's target ("to a") counts from the
+// jumping instruction, so that a call need not keep where its caller's code begins.
 struct Instruction {
   Op op;
   ast::BinaryOperator binary{};  // Binary, CompareJump

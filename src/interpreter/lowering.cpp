@@ -280,7 +280,6 @@ Stmt of_kind(Stmt::Kind kind) {
 // Whether there are parameters and their slots are `first`, `first + 1`, ...: no name given
 // twice, none the function's own.
 bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t first) {
-  if (slots.empty()) return false;
   for (size_t i = 0; i < slots.size(); ++i)
     if (slots[i] != first + i) return false;
   return true;
@@ -341,7 +340,7 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   }
   for (const auto& param : params) code->param_slots.push_back(local_slot(call, symbols_.intern(param.name)));
   call.always_bound = call.slots.size();
-  code->params_in_order = params_follow_one_another(code->param_slots, code->self_slot ? 1 : 0);
+  code->param_count = static_cast<uint32_t>(code->param_slots.size());
   code->bound_on_entry = static_cast<uint32_t>(call.slots.size());
   code->body = expression(body);
   function_ = inner.outer;
@@ -358,6 +357,8 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
     // Moving the closure into its node keeps the vector's elements where they are.
     resolve_later(closure.captures[i]);
   }
+  code->plain_entry = params_follow_one_another(code->param_slots, code->self_slot ? 1 : 0) &&
+                      code->capture_slots.empty() && (!code->self_slot || code->self_borrowed);
   closure.code = std::move(code);
   return closure;
 }
