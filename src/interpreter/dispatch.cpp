@@ -39,6 +39,48 @@ bool Evaluator::check_operands(const Instruction& in, const Value& left, const V
   return true;
 }
 
+// An operator of an instruction (Binary or BinaryConstant) into `out`, which may hold the left
+// operand. Integers are computed where the loop runs; anything else goes the general way.
+__attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instruction& in, Value& left,
+                                                                 const Value& right, Value& out) {
+  if (left.is(K::Int) && right.is(K::Int) && integer_operation(in.binary, left.as_int(), right.as_int(), out))
+    return true;
+  return general_arithmetic(in, left, right, out);
+}
+
+__attribute__((noinline)) bool Evaluator::general_arithmetic(const Instruction& in, Value& left, const Value& right,
+                                                             Value& out) {
+  if (!check_operands(in, left, right)) return false;
+  // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
+  Result<Value> result = in.binary != ast::BinaryOperator::Add ? binary_operation(in.binary, left, right)
+                         : in.p                               ? add_into(left, right)
+                                                              : add_into(std::move(left), right);
+  return take(std::move(result), out);
+}
+
+// Whether a comparison of an instruction (CompareJump or CompareConstantJump) holds.
+__attribute__((always_inline)) inline bool Evaluator::compare(const Instruction& in, const Value& left,
+                                                              const Value& right, bool& holds) {
+  if (left.is(K::Int) && right.is(K::Int)) {
+    holds = integer_comparison(in.binary, left.as_int(), right.as_int());
+    return true;
+  }
+  if (left.is(K::String) && right.is(K::String) && is_equality(in.binary)) {
+    // Text against text, often a character against a constant: nothing can fail.
+    holds = left.same_text(right) == (in.binary == ast::BinaryOperator::Eq);
+    return true;
+  }
+  return general_comparison(in, left, right, holds);
+}
+
+__attribute__((noinline)) bool Evaluator::general_comparison(const Instruction& in, const Value& left,
+                                                             const Value& right, bool& holds) {
+  Value truth;
+  if (!check_operands(in, left, right) || !take(binary_operation(in.binary, left, right), truth)) return false;
+  holds = is_true(truth);
+  return true;
+}
+
 // Calls between functions run inside one loop: a call saves where the caller was and jumps to
 // the callee's instructions, End jumps back. A failure (or running out of memory) unwinds the
 // calls this loop made, so that the loop that ran it finds its frame and walks as they were.
@@ -204,18 +246,10 @@ LoadGlobal: {
 }
   NEXT();
 Binary:
-BinaryConstant: {
-  Value& left = in_place(in->b);
-  const Value& right = in->op == Op::Binary ? in_place(in->c) : operand<Value>(in->q);
-  if (left.is(K::Int) && right.is(K::Int) && integer_operation(in->binary, left.as_int(), right.as_int(), R[in->a]))
-    NEXT();  // nothing of this block's own is alive yet
-  if (!check_operands(*in, left, right)) return false;
-  // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
-  Result<Value> result = in->binary != ast::BinaryOperator::Add ? binary_operation(in->binary, left, right)
-                         : in->p                                ? add_into(left, right)
-                                                                : add_into(std::move(left), right);
-  if (!take(std::move(result), R[in->a])) return false;
-}
+  if (!arithmetic(*in, in_place(in->b), in_place(in->c), R[in->a])) return false;
+  NEXT();
+BinaryConstant:
+  if (!arithmetic(*in, in_place(in->b), operand<Value>(in->q), R[in->a])) return false;
   NEXT();
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
@@ -270,21 +304,15 @@ Jump:
 JumpIfFalse:
   if (!is_true(R[in->b])) JUMP();
   NEXT();
-CompareJump:
-CompareConstantJump: {
-  Value& left = in_place(in->b);
-  const Value& right = in->op == Op::CompareJump ? in_place(in->c) : operand<Value>(in->q);
+CompareJump: {
   bool holds;
-  if (left.is(K::Int) && right.is(K::Int)) {
-    holds = integer_comparison(in->binary, left.as_int(), right.as_int());
-  } else if (left.is(K::String) && right.is(K::String) && is_equality(in->binary)) {
-    // Text against text, often a character against a constant: nothing can fail.
-    holds = left.same_text(right) == (in->binary == ast::BinaryOperator::Eq);
-  } else {
-    Value truth;
-    if (!check_operands(*in, left, right) || !take(binary_operation(in->binary, left, right), truth)) return false;
-    holds = is_true(truth);
-  }
+  if (!compare(*in, in_place(in->b), in_place(in->c), holds)) return false;
+  if (!holds) JUMP();
+}
+  NEXT();
+CompareConstantJump: {
+  bool holds;
+  if (!compare(*in, in_place(in->b), operand<Value>(in->q), holds)) return false;
   if (!holds) JUMP();
 }
   NEXT();

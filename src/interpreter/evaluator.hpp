@@ -132,6 +132,10 @@ class Evaluator final : public Caller {
     return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : registers[r];
   }
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
+  bool arithmetic(const code::Instruction& in, Value& left, const Value& right, Value& out);
+  bool general_arithmetic(const code::Instruction& in, Value& left, const Value& right, Value& out);
+  bool compare(const code::Instruction& in, const Value& left, const Value& right, bool& holds);
+  bool general_comparison(const code::Instruction& in, const Value& left, const Value& right, bool& holds);
   bool undefined(const code::Ref& ref);
 
   // expressions.cpp: values, names, collections, operators, indexing, member access.
