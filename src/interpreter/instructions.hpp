@@ -87,8 +87,9 @@ enum class Op : uint8_t {
 // An operand register with this bit set is a slot of the global table instead of the frame.
 inline constexpr uint32_t kGlobalOperand = 0x80000000u;
 
-// 32 bytes: the loop steps and jumps by shifts. A jump's target ("to a") counts from the
-// jumping instruction, so that a call need not keep where its caller's code begins.
+// 32 bytes on 64-bit machines: the loop steps and jumps by shifts. A jump's target ("to a")
+// counts from the jumping instruction, so that a call need not keep where its caller's code
+// begins.
 struct Instruction {
   Op op;
   ast::BinaryOperator binary{};  // Binary, CompareJump
@@ -97,7 +98,7 @@ struct Instruction {
   const void* p = nullptr;
   const void* q = nullptr;
 };
-static_assert(sizeof(Instruction) == 32);
+static_assert(sizeof(Instruction) == 16 + 2 * sizeof(void*));
 
 // An argument of a call: a temporary the call takes over, or a variable or a constant it copies
 // where it is.
