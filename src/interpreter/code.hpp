@@ -187,10 +187,12 @@ struct FunctionCode {
   bool self_borrowed = false;
   std::vector<uint32_t> param_slots;  // a name given twice has one slot: the later argument wins
   std::vector<uint32_t> capture_slots;
-  // The common way in, which a call takes without looking further: the parameters have slots of
-  // their own, one after the other up to bound_on_entry, nothing is captured and the own name's
-  // slot, if any, is borrowed. The arguments then move in as a block of `param_count`.
-  bool plain_entry = false;
+  // How a call fills the frame. When the parameters have slots of their own, one after the other
+  // up to bound_on_entry, and the own name's slot, if any, is borrowed, the arguments move in as
+  // a block of `param_count` (Block), followed by the captured values if there are any
+  // (BlockAndCaptures); otherwise each goes to its slot (General).
+  enum class Entry : uint8_t { Block, BlockAndCaptures, General };
+  Entry entry = Entry::General;
   uint32_t param_count = 0;
   uint32_t bound_on_entry = 0;  // the own name's and parameters' slots, first in the frame
   uint32_t variables = 0;       // slots for variables; the dispatch loop's temporaries follow

@@ -136,14 +136,16 @@ __attribute__((noinline)) void Evaluator::bind_arguments(const std::vector<uint3
 __attribute__((always_inline)) inline void Evaluator::fill_frame(const FunctionObject& function,
                                                                  const code::FunctionCode& body,
                                                                  const Instruction& in, Value* R, Value* F) {
+  using Entry = code::FunctionCode::Entry;
   const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
-  if (body.plain_entry) {
+  if (body.entry != Entry::General) {
     Value* first = F + body.bound_on_entry - body.param_count;
     for (uint32_t i = 0, n = std::min(in.c, body.param_count); i < n; ++i) fill(first[i], argument(given[i], R));
-    return;
+    if (body.entry == Entry::Block) return;
+  } else {
+    if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
+    bind_arguments(body.param_slots, given, in.c, R, F);
   }
-  if (body.self_slot && !body.self_borrowed) fill(F[*body.self_slot], Value(operand_in(in.b, R)));
-  bind_arguments(body.param_slots, given, in.c, R, F);
   const std::vector<uint32_t>& captured = body.capture_slots;
   for (size_t i = 0; i < captured.size(); ++i) fill(F[captured[i]], Value(function.captures[i]));
 }

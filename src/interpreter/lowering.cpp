@@ -357,8 +357,11 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
     // Moving the closure into its node keeps the vector's elements where they are.
     resolve_later(closure.captures[i]);
   }
-  code->plain_entry = params_follow_one_another(code->param_slots, code->self_slot ? 1 : 0) &&
-                      code->capture_slots.empty() && (!code->self_slot || code->self_borrowed);
+  bool block = params_follow_one_another(code->param_slots, code->self_slot ? 1 : 0) &&
+               (!code->self_slot || code->self_borrowed);
+  code->entry = !block                           ? FunctionCode::Entry::General
+                : code->capture_slots.empty()    ? FunctionCode::Entry::Block
+                                                 : FunctionCode::Entry::BlockAndCaptures;
   closure.code = std::move(code);
   return closure;
 }
