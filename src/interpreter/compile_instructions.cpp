@@ -225,7 +225,7 @@ class InstructionCompiler {
       list[i].operand = free ? *std::exchange(free, std::nullopt) : temporary();
       expression(*arguments[i], list[i].operand);
     }
-    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, &list});
+    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, list.data()});
     next_ = mark;
   }
 
@@ -275,7 +275,7 @@ class InstructionCompiler {
     argument.push_back({Argument::From::Temporary, temporary()});
     expression(*node.left, argument[0].operand);
     expression(*node.right, callee);
-    emit({Op::Call, {}, {}, result, callee, 1, nullptr, &argument});
+    emit({Op::Call, {}, {}, result, callee, 1, nullptr, argument.data()});
     next_ = mark;
   }
 
@@ -297,7 +297,7 @@ class InstructionCompiler {
     emit({Op::MapStart, {}, {}, 0, callee, map, &walker});
     std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
     arguments = {{Argument::From::Temporary, function}, {Argument::From::Temporary, sequence}};
-    emit({Op::Call, {}, {}, result, callee, 2, nullptr, &arguments});
+    emit({Op::Call, {}, {}, result, callee, 2, nullptr, arguments.data()});
     size_t to_end = here();
     emit({Op::Jump});
     jump_here(start);
@@ -305,7 +305,7 @@ class InstructionCompiler {
     std::vector<Argument>& element = chunk_.arguments.emplace_back();
     element.push_back({Argument::From::Temporary, sequence});
     uint32_t step = static_cast<uint32_t>(here());
-    emit({map ? Op::MapStep : Op::FilterStep, {}, {}, sequence, function, 1, nullptr, &element});
+    emit({map ? Op::MapStep : Op::FilterStep, {}, {}, sequence, function, 1, nullptr, element.data()});
     emit({Op::CollectEnd, {}, {}, result});
     jump_here(to_end);
     if (node.walked_range) chunk_.code[range_start].a = step;
@@ -326,7 +326,7 @@ class InstructionCompiler {
     auto count = static_cast<uint32_t>(range.arguments.size());
     size_t start = here();
     emit({Op::MapRangeStart, {}, {}, 0, callee, count, &walked});
-    emit({Op::Call, {}, {}, sequence, sequence, count, nullptr, &arguments});
+    emit({Op::Call, {}, {}, sequence, sequence, count, nullptr, arguments.data()});
     return start;
   }
 

@@ -137,7 +137,7 @@ __attribute__((always_inline)) inline void Evaluator::fill_frame(const FunctionO
                                                                  const code::FunctionCode& body,
                                                                  const Instruction& in, Value* R, Value* F) {
   using Entry = code::FunctionCode::Entry;
-  const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
+  const auto* given = static_cast<const code::Argument*>(in.q);
   if (body.entry != Entry::General) {
     Value* first = F + body.bound_on_entry - body.param_count;
     for (uint32_t i = 0, n = std::min(in.c, body.param_count); i < n; ++i) fill(first[i], argument(given[i], R));
@@ -601,7 +601,7 @@ bool Evaluator::call_registers(const Instruction& in) {
   if (!callee.is(Value::Kind::BuiltinFn)) return cannot_call(callee);
   // The entry lives in its table: the call may move the stack that holds the callee.
   const Builtin& builtin = callee.as_builtin();
-  const code::Argument* given = operand<std::vector<code::Argument>>(in.q).data();
+  const auto* given = static_cast<const code::Argument*>(in.q);
   constexpr uint32_t kFew = 2;
   Value few[kFew];
   std::unique_ptr<Value[]> many;

@@ -33,7 +33,7 @@ enum class Op : uint8_t {
   Index,         // R[a] = R[b][R[c]]; p and q as for Binary
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
   Member,        // R[a] = R[b].member, the member's name in *p (a String Value); q as p for Binary
-  Call,          // R[a] = O(the c Arguments at *q), O operand b: a temporary, or the variable of
+  Call,          // R[a] = O(the c Arguments from q on), O operand b: a temporary, or the variable of
                  // the one-slot Ref *p read in place
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true
@@ -111,7 +111,9 @@ struct Argument {
 
 struct Chunk {
   std::vector<Instruction> code;
-  std::deque<std::vector<Argument>> arguments;  // of the calls in `code`, which point into it
+  // The argument lists of the calls in `code`, which point at their first elements: a deque
+  // keeps every list where it is, and a list does not grow once its call is compiled.
+  std::deque<std::vector<Argument>> arguments;
 };
 
 // Appends the instructions of an expression to `chunk`, ending with its value in register

@@ -205,8 +205,9 @@ const ostrel::code::Instruction& last_call(const ostrel::code::Chunk& chunk) {
   return *call;
 }
 
-const std::vector<ostrel::code::Argument>& arguments_of(const ostrel::code::Instruction& call) {
-  return *static_cast<const std::vector<ostrel::code::Argument>*>(call.q);
+std::vector<ostrel::code::Argument> arguments_of(const ostrel::code::Instruction& call) {
+  const auto* first = static_cast<const ostrel::code::Argument*>(call.q);
+  return {first, first + call.c};
 }
 
 TEST_F(Lowered, ACalleeThatMayBeUnboundComesFirstAndItsArgumentsGoIntoTemporaries) {
