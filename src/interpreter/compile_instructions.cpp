@@ -136,17 +136,24 @@ class InstructionCompiler {
   void operands(const Expr& left, const Expr& right, Instruction& instruction, Op with_constant,
                 std::optional<uint32_t> left_into = std::nullopt) {
     const Ref* left_ref = single_slot_name(left);
-    const Ref* right_ref = nullptr;
     bool stays = reads_only(right) || (left_ref && left_ref->always_bound && assigns_nothing(right));
     instruction.b = operand(left, stays, left_ref, left_into);
     instruction.p = left_ref;
+    right_operand(right, instruction, with_constant);
+  }
+
+  // The right operand of an operator or an update, read where it is: a constant makes the
+  // instruction its `with_constant` form, with the constant in q; anything else is R[c], with
+  // the Ref in q of a variable read in place.
+  void right_operand(const Expr& right, Instruction& instruction, Op with_constant) {
     if (right.kind == ExprKind::Constant) {
       instruction.op = with_constant;
       instruction.q = &as<Constant>(right).value;
       return;
     }
-    instruction.c = operand(right, true, right_ref);
-    instruction.q = right_ref;
+    const Ref* ref;
+    instruction.c = operand(right, true, ref);
+    instruction.q = ref;
   }
 
   void binary(const Binary& node, uint32_t result) {
@@ -579,16 +586,9 @@ class InstructionCompiler {
     if (!target || !target->always_bound || !assigns_nothing(*node.value)) return false;
     uint32_t mark = next_;
     Instruction instruction{Op::Update, node.op, {}, result};
-    instruction.b = target->slots[0].index | (target->slots[0].global ? kGlobalOperand : 0);
+    instruction.b = operand_of(target->slots[0]);
     instruction.p = target;
-    if (node.value->kind == ExprKind::Constant) {
-      instruction.op = Op::UpdateConstant;
-      instruction.q = &as<Constant>(*node.value).value;
-    } else {
-      const Ref* value_ref;
-      instruction.c = operand(*node.value, true, value_ref);
-      instruction.q = value_ref;
-    }
+    right_operand(*node.value, instruction, Op::UpdateConstant);
     emit(instruction);
     next_ = mark;
     return true;

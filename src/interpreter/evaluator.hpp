@@ -208,7 +208,8 @@ class Evaluator final : public Caller {
   OutputSink& output_;
   StackGuard stack_guard_;
   size_t call_depth_ = 0;
-  std::vector<Walk> walks_;  // the for loops the dispatch loop is in, innermost last
+  // The walks the dispatch loop is in (for loops, comprehensions, map and filter), innermost last.
+  std::vector<Walk> walks_;
   std::vector<ActiveCall> calls_;  // the calls the dispatch loop is in, innermost last
   Bindings arm_bindings_;          // kept for the next match arm, which binds them at once
   std::string error_;

@@ -277,8 +277,8 @@ Stmt of_kind(Stmt::Kind kind) {
   return out;
 }
 
-// Whether there are parameters and their slots are `first`, `first + 1`, ...: no name given
-// twice, none the function's own.
+// Whether the parameters' slots are `first`, `first + 1`, ...: no name given twice, none the
+// function's own.
 bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t first) {
   for (size_t i = 0; i < slots.size(); ++i)
     if (slots[i] != first + i) return false;
