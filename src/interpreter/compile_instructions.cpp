@@ -97,7 +97,22 @@ class InstructionCompiler {
   void end(uint32_t result) { emit({Op::End, {}, {}, result}); }
 
  private:
-  void emit(Instruction instruction) { chunk_.code.push_back(instruction); }
+  void emit(Instruction instruction) {
+    instruction.op = with_operator(instruction.op, instruction.binary);
+    chunk_.code.push_back(instruction);
+  }
+  // The most frequent operators have instructions of their own, whose integer case needs no
+  // test of the operator.
+  static Op with_operator(Op op, ast::BinaryOperator binary) {
+    using B = ast::BinaryOperator;
+    switch (op) {
+      case Op::Binary: return binary == B::Add ? Op::Add : binary == B::Sub ? Op::Subtract : op;
+      case Op::BinaryConstant: return binary == B::Add ? Op::AddConstant : binary == B::Sub ? Op::SubtractConstant : op;
+      case Op::CompareJump: return binary == B::Lt ? Op::LessJump : op;
+      case Op::CompareConstantJump: return binary == B::Lt ? Op::LessConstantJump : op;
+      default: return op;
+    }
+  }
   size_t here() const { return chunk_.code.size(); }
   void jump_here(size_t from) { chunk_.code[from].a = static_cast<uint32_t>(here()); }
   void eval(const Expr& e, uint32_t result) { emit({Op::Eval, {}, {}, result, 0, 0, &e}); }
@@ -623,6 +638,8 @@ bool jumps(Op op) {
     case Op::JumpIfFalse:
     case Op::CompareJump:
     case Op::CompareConstantJump:
+    case Op::LessJump:
+    case Op::LessConstantJump:
     case Op::ForNext:
     case Op::ForLoop:
     case Op::MapStart:

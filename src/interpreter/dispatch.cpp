@@ -33,17 +33,19 @@ bool Evaluator::undefined(const code::Ref& ref) {
 // An operand read in place is a variable's own slot, which may be unbound.
 bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
   if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
-  bool constant = in.op == Op::BinaryConstant || in.op == Op::CompareConstantJump || in.op == Op::IndexConstant ||
+  bool constant = in.op == Op::BinaryConstant || in.op == Op::AddConstant || in.op == Op::SubtractConstant ||
+                  in.op == Op::CompareConstantJump || in.op == Op::LessConstantJump || in.op == Op::IndexConstant ||
                   in.op == Op::UpdateConstant;
   if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
   return true;
 }
 
-// An operator of an instruction (Binary or BinaryConstant) into `out`, which may hold the left
-// operand. Integers are computed where the loop runs; anything else goes the general way.
-__attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instruction& in, Value& left,
-                                                                 const Value& right, Value& out) {
-  if (left.is(K::Int) && right.is(K::Int) && integer_operation(in.binary, left.as_int(), right.as_int(), out))
+// The operator `op` of an instruction (Binary, BinaryConstant, Add...) into `out`, which may hold
+// the left operand. Integers are computed where the loop runs; anything else goes the general
+// way. The specialised instructions give `op` as a constant, which leaves only its own case.
+__attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instruction& in, ast::BinaryOperator op,
+                                                                 Value& left, const Value& right, Value& out) {
+  if (left.is(K::Int) && right.is(K::Int) && integer_operation(op, left.as_int(), right.as_int(), out))
     return true;
   return general_arithmetic(in, left, right, out);
 }
@@ -58,16 +60,17 @@ __attribute__((noinline)) bool Evaluator::general_arithmetic(const Instruction& 
   return take(std::move(result), out);
 }
 
-// Whether a comparison of an instruction (CompareJump or CompareConstantJump) holds.
-__attribute__((always_inline)) inline bool Evaluator::compare(const Instruction& in, const Value& left,
-                                                              const Value& right, bool& holds) {
+// Whether the comparison `op` of an instruction (CompareJump, CompareConstantJump, LessJump...)
+// holds; `op` as for arithmetic.
+__attribute__((always_inline)) inline bool Evaluator::compare(const Instruction& in, ast::BinaryOperator op,
+                                                              const Value& left, const Value& right, bool& holds) {
   if (left.is(K::Int) && right.is(K::Int)) {
-    holds = integer_comparison(in.binary, left.as_int(), right.as_int());
+    holds = integer_comparison(op, left.as_int(), right.as_int());
     return true;
   }
-  if (left.is(K::String) && right.is(K::String) && is_equality(in.binary)) {
+  if (left.is(K::String) && right.is(K::String) && is_equality(op)) {
     // Text against text, often a character against a constant: nothing can fail.
-    holds = left.same_text(right) == (in.binary == ast::BinaryOperator::Eq);
+    holds = left.same_text(right) == (op == ast::BinaryOperator::Eq);
     return true;
   }
   return general_comparison(in, left, right, holds);
@@ -155,7 +158,7 @@ __attribute__((always_inline)) inline void Evaluator::fill_frame(const FunctionO
 // runs: a temporary of the caller's frame, or a variable the callee cannot assign (a function
 // assigns only its own frame's slots).
 __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instruction& in, const Instruction*& ip,
-                                                                 Value*& R) {
+                                                                 const void* resume_label, Value*& R) {
   if (call_depth_ >= kMaxCallDepth) return fail(kTooDeep);
   const FunctionObject& function = function_of(operand_in(in.b, R));
   const code::FunctionCode& body = *function.code;
@@ -168,6 +171,7 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
   // are written, which stalls the processor on every call.
   ActiveCall& call = calls_.emplace_back();
   call.resume = ip;
+  call.resume_label = resume_label;
   call.result = in.a;
   call.self_borrowed = body.self_borrowed;
   call.base = base_;
@@ -181,22 +185,25 @@ __attribute__((always_inline)) inline bool Evaluator::enter_call(const Instructi
 }
 
 // The end of a call made by the dispatch loop: the result goes into the caller's register.
-__attribute__((always_inline)) inline void Evaluator::leave_call(Value& result_register, const Instruction*& ip,
-                                                                 Value*& R) {
+__attribute__((always_inline)) inline const void* Evaluator::leave_call(Value& result_register,
+                                                                        const Instruction*& ip, Value*& R) {
   const ActiveCall& call = calls_.back();
   R = &stack_[call.base];
   R[call.result] = std::move(result_register);
   release_frame(call);
   base_ = call.base;
   ip = call.resume;
+  const void* label = call.resume_label;
   --call_depth_;
   calls_.pop_back();
+  return label;
 }
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Unary, &&Index,
-      &&IndexConstant, &&Member, &&Call, &&Jump, &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&Eval,
+      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Add,
+      &&AddConstant, &&Subtract, &&SubtractConstant, &&Unary, &&Index, &&IndexConstant, &&Member, &&Call, &&Jump,
+      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&LessJump, &&LessConstantJump, &&Eval,
       &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
       &&Unbind, &&ForStart, &&ForNext, &&ForLoop, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
       &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict,
@@ -209,10 +216,11 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   const Instruction* ip = chunk.code.data();
   const Instruction* in = ip;
   Value* R = &stack_[base_];
-#define NEXT()                              \
-  do {                                      \
-    in = ip++;                              \
-    goto* labels[static_cast<int>(in->op)]; \
+#define LABEL(at) labels[static_cast<int>((at)->op)]
+#define NEXT()       \
+  do {               \
+    in = ip++;       \
+    goto* LABEL(in); \
   } while (false)
 #define REFETCH() (R = &stack_[base_])
   // Jump targets are relative to the jumping instruction: a call need not remember where its
@@ -220,6 +228,7 @@ bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
 #define JUMP() (ip = in + static_cast<int32_t>(in->a))
   // An operand read in place: a frame slot or a global.
   auto in_place = [&](uint32_t r) -> Value& { return operand_in(r, R); };
+  using Operator = ast::BinaryOperator;
 // An instruction whose code holds values of its own closes their block before NEXT(), so that
 // they are destroyed: a computed goto leaves a scope without running destructors.
 
@@ -247,12 +256,25 @@ LoadGlobal: {
   R[in->a] = value;
 }
   NEXT();
+#define ARITHMETIC(OPERATOR, RIGHT)                                                  \
+  do {                                                                               \
+    if (!arithmetic(*in, OPERATOR, in_place(in->b), RIGHT, R[in->a])) return false; \
+    NEXT();                                                                          \
+  } while (false)
+#define REGISTER in_place(in->c)
+#define CONSTANT operand<Value>(in->q)
 Binary:
-  if (!arithmetic(*in, in_place(in->b), in_place(in->c), R[in->a])) return false;
-  NEXT();
+  ARITHMETIC(in->binary, REGISTER);
 BinaryConstant:
-  if (!arithmetic(*in, in_place(in->b), operand<Value>(in->q), R[in->a])) return false;
-  NEXT();
+  ARITHMETIC(in->binary, CONSTANT);
+Add:
+  ARITHMETIC(Operator::Add, REGISTER);
+AddConstant:
+  ARITHMETIC(Operator::Add, CONSTANT);
+Subtract:
+  ARITHMETIC(Operator::Sub, REGISTER);
+SubtractConstant:
+  ARITHMETIC(Operator::Sub, CONSTANT);
 Unary:
   if (!take(unary_operation(in->unary, R[in->b]), R[in->a])) return false;
   NEXT();
@@ -293,7 +315,7 @@ Member: {
   NEXT();
 Call:
   if (in_place(in->b).is(K::Function)) {
-    if (!enter_call(*in, ip, R)) return false;
+    if (!enter_call(*in, ip, LABEL(ip), R)) return false;
   } else {
     if (!is_bound(in_place(in->b))) return undefined(operand<code::Ref>(in->p));
     if (!call_registers(*in)) return false;
@@ -306,18 +328,21 @@ Jump:
 JumpIfFalse:
   if (!is_true(R[in->b])) JUMP();
   NEXT();
-CompareJump: {
-  bool holds;
-  if (!compare(*in, in_place(in->b), in_place(in->c), holds)) return false;
-  if (!holds) JUMP();
-}
-  NEXT();
-CompareConstantJump: {
-  bool holds;
-  if (!compare(*in, in_place(in->b), operand<Value>(in->q), holds)) return false;
-  if (!holds) JUMP();
-}
-  NEXT();
+#define COMPARE_JUMP(OPERATOR, RIGHT)                                         \
+  do {                                                                        \
+    bool holds;                                                               \
+    if (!compare(*in, OPERATOR, in_place(in->b), RIGHT, holds)) return false; \
+    if (!holds) JUMP();                                                       \
+    NEXT();                                                                   \
+  } while (false)
+CompareJump:
+  COMPARE_JUMP(in->binary, REGISTER);
+CompareConstantJump:
+  COMPARE_JUMP(in->binary, CONSTANT);
+LessJump:
+  COMPARE_JUMP(Operator::Lt, REGISTER);
+LessConstantJump:
+  COMPARE_JUMP(Operator::Lt, CONSTANT);
 Eval: {
   Value result;
   if (!evaluate(operand<code::Expr>(in->p), result)) return false;
@@ -449,7 +474,7 @@ FilterStep: {
     R[in->a] = walk.items.at(walk.next++);
     --ip;  // the call comes back here
     if (R[in->b].is(K::Function)) {
-      if (!enter_call(*in, ip, R)) return false;
+      if (!enter_call(*in, ip, LABEL(ip), R)) return false;
       calls_.back().walk = true;
     } else {
       if (!call_registers(*in)) return false;
@@ -540,11 +565,21 @@ End:
       NEXT();
     }
   }
-  leave_call(R[in->a], ip, R);
-  NEXT();
+  {
+    // The caller's label was looked up when it called: where the loop goes on is known without
+    // reading the instruction first, which matters when the processor guessed it wrong.
+    const void* label = leave_call(R[in->a], ip, R);
+    in = ip++;
+    goto* label;
+  }
 #undef NEXT
+#undef LABEL
 #undef REFETCH
 #undef JUMP
+#undef ARITHMETIC
+#undef COMPARE_JUMP
+#undef REGISTER
+#undef CONSTANT
 }
 
 // What the call of map's or filter's function on the walk's latest element gave.

@@ -65,6 +65,7 @@ struct Walk {
 struct ActiveCall {
   ActiveCall() {}  // the others left unset: every call writes them, and zeroing them first costs
   const code::Instruction* resume;
+  const void* resume_label;  // the dispatch loop's label of *resume, ready before the return
   uint32_t result;
   bool walk = false;  // made by map or filter for each element: resume is their step
   bool self_borrowed;
@@ -120,8 +121,9 @@ class Evaluator final : public Caller {
                       Value* registers, Value* frame);
   void fill_frame(const FunctionObject& function, const code::FunctionCode& body, const code::Instruction& in,
                   Value* registers, Value* frame);
-  bool enter_call(const code::Instruction& in, const code::Instruction*& ip, Value*& registers);
-  void leave_call(Value& result_register, const code::Instruction*& ip, Value*& registers);
+  bool enter_call(const code::Instruction& in, const code::Instruction*& ip, const void* resume_label,
+                  Value*& registers);
+  const void* leave_call(Value& result_register, const code::Instruction*& ip, Value*& registers);
   void take_step_result(code::Op step, Walk& walk, Value& result);
   const code::Instruction* call_next_element(Value& result_register);
   bool start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count);
@@ -132,9 +134,10 @@ class Evaluator final : public Caller {
     return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : registers[r];
   }
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
-  bool arithmetic(const code::Instruction& in, Value& left, const Value& right, Value& out);
+  bool arithmetic(const code::Instruction& in, ast::BinaryOperator op, Value& left, const Value& right, Value& out);
   bool general_arithmetic(const code::Instruction& in, Value& left, const Value& right, Value& out);
-  bool compare(const code::Instruction& in, const Value& left, const Value& right, bool& holds);
+  bool compare(const code::Instruction& in, ast::BinaryOperator op, const Value& left, const Value& right,
+               bool& holds);
   bool general_comparison(const code::Instruction& in, const Value& left, const Value& right, bool& holds);
   bool undefined(const code::Ref& ref);
 

@@ -29,6 +29,10 @@ enum class Op : uint8_t {
   LoadGlobal,    // R[a] = global b, the one slot of Ref *p, or "undefined variable"
   Binary,        // R[a] = R[b] op R[c]; p and q: the Refs of operands read in place (or null)
   BinaryConstant,  // R[a] = R[b] op *q (a constant Value); p as for Binary
+  Add,           // Binary and BinaryConstant of the most frequent operators, whose integer case
+  AddConstant,   // needs no test of the operator
+  Subtract,
+  SubtractConstant,
   Unary,         // R[a] = op R[b]
   Index,         // R[a] = R[b][R[c]]; p and q as for Binary
   IndexConstant,  // R[a] = R[b][*q]; p as for Binary
@@ -39,6 +43,8 @@ enum class Op : uint8_t {
   JumpIfFalse,   // to a unless R[b] is true
   CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary
   CompareConstantJump,  // to a unless R[b] op *q; p as for Binary
+  LessJump,      // CompareJump and CompareConstantJump of <
+  LessConstantJump,
   Eval,          // R[a] = the tree walk of *p (an Expr)
   Store,         // the slot *p (a Slot) = R[a]
   Assign,        // the variable of Ref *p = R[a]; R[b] = None

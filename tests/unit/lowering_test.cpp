@@ -189,12 +189,12 @@ TEST_F(Lowered, AVariableIsReadInPlaceOnlyWhereNothingAfterItCanAssignIt) {
   ostrel::code::Chunk plain, assigning;
   ostrel::code::compile_instructions(*elements[0], 10, guard, plain);
   ostrel::code::compile_instructions(*elements[1], 10, guard, assigning);
-  EXPECT_EQ(plain.code.front().op, ostrel::code::Op::Binary);
+  EXPECT_EQ(plain.code.front().op, ostrel::code::Op::Add);
   EXPECT_NE(plain.code.front().p, nullptr);  // x read in its own slot
   // x, a parameter and so always bound, is copied before the assignment without a check
   EXPECT_EQ(assigning.code.front().op, ostrel::code::Op::Copy);
   const auto& sum = assigning.code[assigning.code.size() - 2];
-  EXPECT_EQ(sum.op, ostrel::code::Op::Binary);
+  EXPECT_EQ(sum.op, ostrel::code::Op::Add);
   EXPECT_EQ(sum.p, nullptr);
 }
 
