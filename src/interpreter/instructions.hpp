@@ -98,7 +98,7 @@ inline constexpr uint32_t kGlobalOperand = 0x80000000u;
 // begins.
 struct Instruction {
   Op op;
-  ast::BinaryOperator binary{};  // Binary, CompareJump
+  ast::BinaryOperator binary{};  // Binary, CompareJump, Update and their other forms
   ast::UnaryOperator unary{};    // Unary
   uint32_t a = 0, b = 0, c = 0;
   const void* p = nullptr;
