@@ -31,10 +31,17 @@ const Ref* single_slot_name(const Expr& e) {
   return ref.slots.size() == 1 ? &ref : nullptr;
 }
 
+// Whether `e` is the name of the variable held by the one slot of `ref`.
+bool names(const Expr& e, const Ref& ref) {
+  const Ref* name = single_slot_name(e);
+  return name && name->name == ref.name && name->slots[0].index == ref.slots[0].index &&
+         name->slots[0].global == ref.slots[0].global;
+}
+
 class InstructionCompiler {
  public:
-  InstructionCompiler(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk)
-      : next_(first_temporary), high_(first_temporary), guard_(guard), chunk_(chunk) {}
+  InstructionCompiler(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk, Moves moves)
+      : next_(first_temporary), high_(first_temporary), guard_(guard), chunk_(chunk), moves_(moves) {}
 
   uint32_t temporaries_end() const { return high_; }
 
@@ -225,7 +232,8 @@ class InstructionCompiler {
   // cannot assign it, and it is bound or they cannot fail (so that a callee's unbound error
   // still comes before anything the arguments do). Then the arguments that are bound variables
   // or constants are read in place too; the others are computed into temporaries first.
-  void call(const Call& node, uint32_t result) {
+  // `moved`: a variable the call's result replaces, which an argument may take the value out of.
+  void call(const Call& node, uint32_t result, const Ref* moved = nullptr) {
     if (node.mapping) return map_or_call(node, *node.mapping, result);
     if (node.walked_range) return eval(node, result);
     const auto& arguments = node.arguments;
@@ -238,7 +246,11 @@ class InstructionCompiler {
     uint32_t callee = in_place ? operand_of(in_place->slots[0]) : temporary();
     if (!in_place) expression(*node.callee, callee);
     std::vector<Argument>& list = chunk_.arguments.emplace_back();
-    for (const ExprPtr& argument : arguments) list.push_back(in_place ? argument_in_place(*argument) : Argument{});
+    for (const ExprPtr& argument : arguments) {
+      list.push_back(in_place ? argument_in_place(*argument) : Argument{});
+      if (moved && list.back().from == Argument::From::Variable && names(*argument, *moved))
+        list.back().from = Argument::From::Moved;
+    }
     // The first computed argument waits in the result register: the call takes its arguments
     // before it writes its result.
     std::optional<uint32_t> free = result;
@@ -286,6 +298,33 @@ class InstructionCompiler {
       case ExprKind::List:
       case ExprKind::Tuple: return all(as<Elements>(e).elements);
       default: return false;
+    }
+  }
+
+  // Whether evaluating `e` leaves the variable `name` alone: neither reads nor assigns it. Only
+  // the kinds that assigns_nothing accepts are looked into.
+  bool leaves_alone(const Expr& e, Symbol name) const { return assigns_nothing(e) && !may_read(e, name); }
+  bool may_read(const Expr& e, Symbol name) const {
+    if (guard_.exhausted()) return true;
+    auto any = [&](const std::vector<ExprPtr>& list) {
+      return std::any_of(list.begin(), list.end(), [&](const ExprPtr& x) { return may_read(*x, name); });
+    };
+    switch (e.kind) {
+      case ExprKind::Constant: return false;
+      case ExprKind::Name: return as<Name>(e).ref.name == name;
+      case ExprKind::Lambda: {
+        const auto& captures = as<Lambda>(e).closure.captures;
+        return std::any_of(captures.begin(), captures.end(), [&](const Ref& ref) { return ref.name == name; });
+      }
+      case ExprKind::Binary: return may_read(*as<Binary>(e).left, name) || may_read(*as<Binary>(e).right, name);
+      case ExprKind::Unary: return may_read(*as<Unary>(e).operand, name);
+      case ExprKind::Pipe: return may_read(*as<Pipe>(e).left, name) || may_read(*as<Pipe>(e).right, name);
+      case ExprKind::Call: return may_read(*as<Call>(e).callee, name) || any(as<Call>(e).arguments);
+      case ExprKind::Index: return may_read(*as<Index>(e).target, name) || may_read(*as<Index>(e).index, name);
+      case ExprKind::Member: return may_read(*as<Member>(e).object, name);
+      case ExprKind::List:
+      case ExprKind::Tuple: return any(as<Elements>(e).elements);
+      default: return true;
     }
   }
 
@@ -566,9 +605,55 @@ class InstructionCompiler {
       emit({Op::AssignSum, {}, {}, current, addend, result, &*node.target});
     } else {
       uint32_t value = temporary();
-      expression(*node.value, value);
+      replacing(node, value);
       emit({Op::Assign, {}, {}, value, result, 0, &*node.target});
     }
+    next_ = mark;
+  }
+
+  // The new value of `x = f(..., x, ...)` and `x = x + a + b...` (x once, nothing else reading
+  // or assigning it), where the old value is not needed any more once it is read: it moves
+  // into the call or the sum, so that a list or text held by x alone grows in place.
+  void replacing(const Assign& node, uint32_t result) {
+    const Ref& target = *node.target;
+    bool movable = target.slots.size() == 1 && (target.slots[0].global ? moves_.globals
+                                                                        : target.slots[0].index >= moves_.first_local);
+    if (movable && node.value->kind == ExprKind::Call) {
+      const auto& value = as<Call>(*node.value);
+      size_t reads = 0;
+      bool alone = leaves_alone(*value.callee, target.name);
+      for (const ExprPtr& argument : value.arguments) {
+        if (names(*argument, target)) ++reads;
+        else alone = alone && leaves_alone(*argument, target.name);
+      }
+      if (alone && reads == 1) return call(value, result, &target);
+    }
+    if (movable && node.value->kind == ExprKind::Binary && sum_from(as<Binary>(*node.value), target))
+      return sum(as<Binary>(*node.value), target, result);
+    expression(*node.value, result);
+  }
+
+  // Whether `e` is `x + a + b...` with x the target, and a, b... leave it alone.
+  bool sum_from(const Binary& e, const Ref& target) const {
+    if (guard_.exhausted()) return false;
+    if (e.op != BinaryOperator::Add || !leaves_alone(*e.right, target.name)) return false;
+    if (e.left->kind == ExprKind::Binary) return sum_from(as<Binary>(*e.left), target);
+    return names(*e.left, target);
+  }
+
+  // Each + of the sum into the result register, which the target's value moved into first.
+  void sum(const Binary& node, const Ref& target, uint32_t result) {
+    if (guard_.exhausted()) return expression(node, result);
+    uint32_t mark = next_;
+    if (node.left->kind == ExprKind::Name) {
+      const Ref& first = as<Name>(*node.left).ref;
+      emit({Op::Move, {}, {}, result, operand_of(first.slots[0]), 0, &first});
+    } else {
+      sum(as<Binary>(*node.left), target, result);
+    }
+    Instruction instruction{Op::Binary, node.op, {}, result, result};
+    right_operand(*node.right, instruction, Op::BinaryConstant);
+    emit(instruction);
     next_ = mark;
   }
 
@@ -613,6 +698,7 @@ class InstructionCompiler {
   uint32_t high_;
   const StackGuard& guard_;
   Chunk& chunk_;
+  Moves moves_;
   bool pattern_too_deep_ = false;  // a pattern of the match being compiled nests too deeply
 };
 
@@ -628,6 +714,30 @@ void end_early(Chunk& chunk, size_t first) {
                               : releases                 ? &chunk.code[i + 1]
                                                          : nullptr;
     if (next && next->op == Op::End) instruction = *next;
+  }
+}
+
+// A call whose result ends the chunk is the last thing its frame does: the frame's variables it
+// is given are read for the last time, and their values move into the call. Not the callee's
+// own slot, nor a variable given twice.
+void move_last_reads(Chunk& chunk, size_t first, Moves moves) {
+  for (size_t i = first; i + 1 < chunk.code.size(); ++i) {
+    const Instruction& call = chunk.code[i];
+    const Instruction& next = chunk.code[i + 1];
+    if (call.op != Op::Call || next.op != Op::End || next.a != call.a) continue;
+    // The chunk owns its argument lists; the instructions only point at them.
+    auto* arguments = const_cast<Argument*>(static_cast<const Argument*>(call.q));
+    auto given = [&](uint32_t operand) {
+      return std::count_if(arguments, arguments + call.c, [&](const Argument& argument) {
+        return argument.from == Argument::From::Variable && argument.operand == operand;
+      });
+    };
+    for (Argument* argument = arguments; argument != arguments + call.c; ++argument) {
+      uint32_t operand = argument->operand;
+      bool local = !(operand & kGlobalOperand) && operand >= moves.first_local && operand != call.b;
+      if (argument->from == Argument::From::Variable && local && given(operand) == 1)
+        argument->from = Argument::From::Moved;
+    }
   }
 }
 
@@ -674,12 +784,14 @@ void copy_then_end(Chunk& chunk, size_t first) {
 // Compiles what `compile` gives the compiler into `chunk`, ending with its value in register
 // `first_temporary`; returns the end of the slots its temporaries need.
 template <class Compile>
-uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk, Compile compile) {
+uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk, Moves moves,
+                       Compile compile) {
   size_t first = chunk.code.size();
-  InstructionCompiler compiler(first_temporary + 1, guard, chunk);
+  InstructionCompiler compiler(first_temporary + 1, guard, chunk, moves);
   compile(compiler);
   compiler.end(first_temporary);
   end_early(chunk, first);
+  move_last_reads(chunk, first, moves);
   copy_then_end(chunk, first);
   make_jumps_relative(chunk, first);
   return compiler.temporaries_end();
@@ -688,14 +800,14 @@ uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk&
 }  // namespace
 
 uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
-                              Chunk& chunk) {
-  return compile_chunk(first_temporary, guard, chunk,
+                              Chunk& chunk, Moves moves) {
+  return compile_chunk(first_temporary, guard, chunk, moves,
                        [&](InstructionCompiler& compiler) { compiler.expression(expression, first_temporary); });
 }
 
 uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard,
-                           Chunk& chunk) {
-  return compile_chunk(first_temporary, guard, chunk,
+                           Chunk& chunk, Moves moves) {
+  return compile_chunk(first_temporary, guard, chunk, moves,
                        [&](InstructionCompiler& compiler) { compiler.statement(statement, first_temporary); });
 }
 

@@ -122,6 +122,7 @@ inline Value Evaluator::argument(const code::Argument& argument, Value* R) {
   using From = code::Argument::From;
   if (argument.from == From::Temporary) return std::move(R[argument.operand]);
   if (argument.from == From::Constant) return operand<Value>(argument.constant);
+  if (argument.from == From::Moved) return std::move(operand_in(argument.operand, R));
   return operand_in(argument.operand, R);
 }
 
@@ -201,7 +202,7 @@ __attribute__((always_inline)) inline const void* Evaluator::leave_call(Value& r
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Add,
+      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Move, &&Binary, &&BinaryConstant, &&Add,
       &&AddConstant, &&Subtract, &&SubtractConstant, &&Unary, &&Index, &&IndexConstant, &&Member, &&Call, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&LessJump, &&LessConstantJump, &&Eval,
       &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
@@ -254,6 +255,12 @@ LoadGlobal: {
   const Value& value = globals_[in->b];
   if (!is_bound(value)) return undefined(operand<code::Ref>(in->p));
   R[in->a] = value;
+}
+  NEXT();
+Move: {
+  Value& variable = in_place(in->b);
+  if (!is_bound(variable)) return undefined(operand<code::Ref>(in->p));
+  R[in->a] = std::move(variable);
 }
   NEXT();
 #define ARITHMETIC(OPERATOR, RIGHT)                                                  \
@@ -646,6 +653,13 @@ bool Evaluator::call_registers(const Instruction& in) {
     arguments = many.get();
   }
   for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
+  if (is_append(callee) && in.c == 2 && arguments[0].is(K::List)) {
+    // The arguments are this call's own: a list that nothing else holds grows in place.
+    Value list = std::move(arguments[0]);
+    list.list_mut().push_back(std::move(arguments[1]));
+    stack_[base_ + in.a] = std::move(list);
+    return true;
+  }
   Value result;
   if (!take(builtin.function(ValueSpan(arguments, in.c), *this), result)) return false;
   stack_[base_ + in.a] = std::move(result);

@@ -74,7 +74,8 @@ struct ActiveCall {
 
 class Evaluator final : public Caller {
  public:
-  Evaluator(OutputSink& output, const std::vector<Module>& modules);
+  // `moves_globals`: see code::Moves.
+  Evaluator(OutputSink& output, const std::vector<Module>& modules, bool moves_globals);
   Evaluator(const Evaluator&) = delete;
   Evaluator& operator=(const Evaluator&) = delete;
 
@@ -210,6 +211,7 @@ class Evaluator final : public Caller {
   size_t base_ = 0;           // where the running frame starts
   OutputSink& output_;
   StackGuard stack_guard_;
+  bool moves_globals_;
   size_t call_depth_ = 0;
   // The walks the dispatch loop is in (for loops, comprehensions, map and filter), innermost last.
   std::vector<Walk> walks_;

@@ -27,6 +27,8 @@ enum class Op : uint8_t {
   Load,          // R[a] = the variable of Ref *p, or "undefined variable"
   LoadLocal,     // R[a] = R[b], the one slot of Ref *p, or "undefined variable"
   LoadGlobal,    // R[a] = global b, the one slot of Ref *p, or "undefined variable"
+  Move,          // R[a] = the value taken out of operand b, the one slot of Ref *p, which is
+                 // about to be replaced; or "undefined variable"
   Binary,        // R[a] = R[b] op R[c]; p and q: the Refs of operands read in place (or null)
   BinaryConstant,  // R[a] = R[b] op *q (a constant Value); p as for Binary
   Add,           // Binary and BinaryConstant of the most frequent operators, whose integer case
@@ -106,10 +108,11 @@ struct Instruction {
 };
 static_assert(sizeof(Instruction) == 16 + 2 * sizeof(void*));
 
-// An argument of a call: a temporary the call takes over, or a variable or a constant it copies
-// where it is.
+// An argument of a call: a temporary the call takes over, a variable or a constant it copies
+// where it is, or a variable it takes the value out of (Moved: one read for the last time, or
+// one the call's result replaces, where nothing can tell the difference).
 struct Argument {
-  enum class From : uint8_t { Temporary, Variable, Constant };
+  enum class From : uint8_t { Temporary, Variable, Constant, Moved };
   From from = From::Temporary;
   uint32_t operand = 0;          // Temporary: a register; Variable: an operand read in place
   const void* constant = nullptr;  // Constant: a Value
@@ -122,13 +125,25 @@ struct Chunk {
   std::deque<std::vector<Argument>> arguments;
 };
 
+// Which variables the code may take a value out of instead of copying it, where it is read for
+// the last time or about to be replaced: then a value held by nothing else can grow in place.
+// A frame's slots from `first_local` on (a slot before is lent its value, see FunctionCode), and
+// the globals when `globals` is set: in a run of one program, whose first error ends it, no one
+// can see a global that was emptied while a call that replaces it runs. A session that goes on
+// after an error (the REPL) needs every global as it was.
+struct Moves {
+  uint32_t first_local = 0;
+  bool globals = false;
+};
+
 // Appends the instructions of an expression to `chunk`, ending with its value in register
 // `first_temporary`, the first slot above the frame's variables. Returns the end of the slots
 // its temporaries need. Where the stack runs low, the rest is left to the tree walk.
 uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
-                              Chunk& chunk);
+                              Chunk& chunk, Moves moves = {});
 // The same for a top-level expression, declaration or function definition, whose value (None but
 // for an expression) ends in `first_temporary`.
-uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard, Chunk& chunk);
+uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard, Chunk& chunk,
+                           Moves moves = {});
 
 }  // namespace ostrel::code

@@ -9,8 +9,9 @@ Result<std::string> display_form(const Value& value) {
   return reporting_memory_errors([&]() -> Result<std::string> { return value.display(); });
 }
 
-Interpreter::Interpreter(std::unique_ptr<OutputSink> output, const std::vector<Module>& modules)
-    : output_(std::move(output)), evaluator_(std::make_unique<Evaluator>(*output_, modules)) {}
+Interpreter::Interpreter(std::unique_ptr<OutputSink> output, const std::vector<Module>& modules, Session session)
+    : output_(std::move(output)),
+      evaluator_(std::make_unique<Evaluator>(*output_, modules, session == Session::OneProgram)) {}
 
 Interpreter::~Interpreter() = default;
 

@@ -5,6 +5,7 @@
 // An Interpreter owns a global environment (the builtins and a dictionary for each library
 // module its creator hands it) and an output sink through which everything the program prints
 // goes. Bindings made by one `run_program` call stay for the next one.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,10 +25,17 @@ class Evaluator;
 // (a list built as [d, d] from itself forty times is small, but displays as 2^40 elements).
 Result<std::string> display_form(const Value& value);
 
+// How long the globals live: for one program (`run` and `eval`), which its first error ends, or
+// across inputs (the REPL), where an input that fails leaves every global as it was. A single
+// program may move a variable's value into a call that replaces it, since no one can see the
+// variable emptied meanwhile.
+enum class Session : uint8_t { AcrossInputs, OneProgram };
+
 class Interpreter {
  public:
   // `modules` are tables that outlive the interpreter (the system library's).
-  Interpreter(std::unique_ptr<OutputSink> output, const std::vector<Module>& modules);
+  Interpreter(std::unique_ptr<OutputSink> output, const std::vector<Module>& modules,
+              Session session = Session::AcrossInputs);
   ~Interpreter();
   Interpreter(const Interpreter&) = delete;
   Interpreter& operator=(const Interpreter&) = delete;

@@ -308,7 +308,8 @@ std::unique_ptr<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   Kind kind = out->statement.kind;
   if (kind == Kind::Evaluate || kind == Kind::Declare || kind == Kind::Function) {
     out->instructions.emplace();
-    out->frame_size = compile_statement(out->statement, out->frame_size, guard_, *out->instructions);
+    out->frame_size =
+        compile_statement(out->statement, out->frame_size, guard_, *out->instructions, {0, moves_globals_});
   }
   return out;
 }
@@ -348,7 +349,9 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   code->self_borrowed = code->self_slot && !inner.own_name_changed;
   for (const Use& use : inner.uses) resolve(inner, use);
   code->variables = inner.frame_size;
-  code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
+  // A lent own name is never moved out of its slot.
+  code::Moves moves{code->self_borrowed ? 1u : 0u, false};
+  code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions, moves);
   code::Closure closure;
   closure.captures.resize(inner.captured.size());
   for (size_t i = 0; i < inner.captured.size(); ++i) {

@@ -29,8 +29,9 @@ namespace ostrel {
 
 class Lowering {
  public:
-  Lowering(SymbolTable& symbols, Globals& globals, const StackGuard& guard)
-      : symbols_(symbols), globals_(globals), guard_(guard) {}
+  // `moves_globals`: see code::Moves.
+  Lowering(SymbolTable& symbols, Globals& globals, const StackGuard& guard, bool moves_globals)
+      : symbols_(symbols), globals_(globals), guard_(guard), moves_globals_(moves_globals) {}
 
   // One top-level statement, on the heap, where its instructions can point into it. Null when
   // the tree nests too deeply to be lowered on this stack. New global names get unbound slots in
@@ -105,6 +106,7 @@ class Lowering {
   SymbolTable& symbols_;
   Globals& globals_;
   const StackGuard& guard_;
+  bool moves_globals_;
   bool out_of_stack_ = false;
   Function* function_ = nullptr;  // the function being lowered, innermost
 };

@@ -7,7 +7,8 @@
 
 namespace ostrel {
 
-Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules) : output_(output) {
+Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules, bool moves_globals)
+    : output_(output), moves_globals_(moves_globals) {
   bind_predefined(globals_, symbols_, modules);
 }
 
@@ -37,7 +38,7 @@ Result<Value> Evaluator::run_statements(const ast::Stmt& program) {
   } else {
     statements.push_back(&program);
   }
-  Lowering lowering(symbols_, globals_, stack_guard_);
+  Lowering lowering(symbols_, globals_, stack_guard_, moves_globals_);
   Value current;
   for (const ast::Stmt* statement : statements) {
     std::unique_ptr<code::TopLevel> lowered = lowering.lower(*statement);

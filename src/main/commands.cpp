@@ -44,7 +44,7 @@ std::optional<std::string> read_script(const std::string& path) {
 int run_source(std::string_view source) {
   Result<ast::StmtPtr> program = parse_program(source);
   if (!program) return print_error("Parse error: ", program.error());
-  Interpreter interpreter(std::make_unique<StdoutSink>(), stdlib::modules());
+  Interpreter interpreter(std::make_unique<StdoutSink>(), stdlib::modules(), Session::OneProgram);
   Result<Value> result = interpreter.run_program(*program.value());
   if (!result) return print_error("Runtime error: ", result.error());
   if (!result->is_none()) {

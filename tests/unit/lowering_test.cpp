@@ -25,7 +25,7 @@ class Lowered : public ::testing::Test {
   ostrel::SymbolTable symbols;
   ostrel::Globals globals;
   ostrel::StackGuard guard;
-  ostrel::Lowering lowering{symbols, globals, guard};
+  ostrel::Lowering lowering{symbols, globals, guard, false};
 };
 
 template <class T>
@@ -235,7 +235,8 @@ TEST_F(Lowered, ABoundCalleeAndBoundArgumentsAreReadWhereTheyAre) {
   EXPECT_EQ(recursive.b, *code.self_slot);
   const auto& arguments = arguments_of(recursive);
   ASSERT_EQ(arguments.size(), 3u);
-  EXPECT_EQ(arguments[0].from, From::Variable);
+  // The body's result call reads x for the last time: its value moves into the call.
+  EXPECT_EQ(arguments[0].from, From::Moved);
   EXPECT_EQ(arguments[0].operand, code.param_slots[0]);
   EXPECT_EQ(arguments[1].from, From::Constant);
   EXPECT_EQ(arguments[2].from, From::Temporary);
