@@ -727,15 +727,18 @@ void move_last_reads(Chunk& chunk, size_t first, Moves moves) {
     if (call.op != Op::Call || next.op != Op::End || next.a != call.a) continue;
     // The chunk owns its argument lists; the instructions only point at them.
     auto* arguments = const_cast<Argument*>(static_cast<const Argument*>(call.q));
-    auto given = [&](uint32_t operand) {
-      return std::count_if(arguments, arguments + call.c, [&](const Argument& argument) {
-        return argument.from == Argument::From::Variable && argument.operand == operand;
-      });
+    std::vector<uint32_t> variables;  // sorted, to count each one's uses at once
+    for (const Argument* argument = arguments; argument != arguments + call.c; ++argument)
+      if (argument->from == Argument::From::Variable) variables.push_back(argument->operand);
+    std::sort(variables.begin(), variables.end());
+    auto given_once = [&](uint32_t operand) {
+      auto [from, to] = std::equal_range(variables.begin(), variables.end(), operand);
+      return to - from == 1;
     };
     for (Argument* argument = arguments; argument != arguments + call.c; ++argument) {
       uint32_t operand = argument->operand;
       bool local = !(operand & kGlobalOperand) && operand >= moves.first_local && operand != call.b;
-      if (argument->from == Argument::From::Variable && local && given(operand) == 1)
+      if (argument->from == Argument::From::Variable && local && given_once(operand))
         argument->from = Argument::From::Moved;
     }
   }

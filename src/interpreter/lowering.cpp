@@ -406,12 +406,10 @@ std::optional<code::Slot> Lowering::bound_here(const Scope* scope, Symbol name) 
       if (is_bound(globals_[slot])) return code::Slot{slot, true};
       return std::nullopt;
     }
-    for (size_t i = 0; i < s->slots.size(); ++i) {
-      if (s->slots[i].first != name) continue;
-      uint32_t slot = s->slots[i].second;
-      if (i < s->always_bound || is_declared(slot)) return code::Slot{slot, false};
-      break;
-    }
+    size_t at = s->slots.position(name);
+    if (at == s->slots.size()) continue;
+    uint32_t slot = s->slots[at].second;
+    if (at < s->always_bound || is_declared(slot)) return code::Slot{slot, false};
   }
   return std::nullopt;
 }
@@ -433,11 +431,10 @@ uint32_t Lowering::declare_local(const std::string& name) {
 uint32_t Lowering::declare_pattern_name(const std::string& name, code::ScopeSlots& shared) {
   Scope& scope = *function_->innermost;
   Symbol symbol = symbols_.intern(name);
-  for (const auto& [bound, slot] : scope.slots)
-    if (bound == symbol) return slot;  // a name given twice
+  if (const auto* entry = scope.slots.find(symbol)) return entry->second;  // a name given twice
   size_t taken = scope.slots.size();
   if (taken == shared.size()) shared.push_back(function_->frame_size++);
-  scope.slots.emplace_back(symbol, shared[taken]);
+  scope.slots.add(symbol, shared[taken]);
   mark_declared(shared[taken]);
   return shared[taken];
 }
@@ -478,9 +475,8 @@ void Lowering::changed(const std::string& name) {
 // slot here: one that is the function's own name, in any scope, may end up in the own name's slot.
 uint32_t Lowering::local_slot(Scope& scope, Symbol name) {
   if (function_->own_name == name) function_->own_name_changed = true;
-  for (const auto& [bound, slot] : scope.slots)
-    if (bound == name) return slot;
-  scope.slots.emplace_back(name, function_->frame_size);
+  if (const auto* entry = scope.slots.find(name)) return entry->second;
+  scope.slots.add(name, function_->frame_size);
   return function_->frame_size++;
 }
 
@@ -495,9 +491,8 @@ void Lowering::resolve(Function& function, const Use& use) {
     if (s->global) {
       slot.index = globals_.slot_of(ref.name);
     } else {
-      auto holds_name = [&](const auto& entry) { return entry.first == ref.name; };
-      auto held = std::find_if(s->slots.begin(), s->slots.end(), holds_name);
-      if (held == s->slots.end()) continue;
+      const auto* held = s->slots.find(ref.name);
+      if (!held) continue;
       slot.index = held->second;
     }
     ref.always_bound = is_bound_one(slot);
@@ -519,9 +514,8 @@ void Lowering::keep_declared_only(const Function& function, code::Ref& ref) {
 }
 
 uint32_t Lowering::captured_slot(Function& function, Symbol name) {
-  for (const auto& [captured, slot] : function.captured)
-    if (captured == name) return slot;
-  function.captured.emplace_back(name, function.frame_size);
+  if (const auto* entry = function.captured.find(name)) return entry->second;
+  function.captured.add(name, function.frame_size);
   return function.frame_size++;
 }
 

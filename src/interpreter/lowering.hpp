@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -69,9 +70,34 @@ class Lowering {
   void resolve_later(code::Ref& ref);
 
  private:
+  // Names with their slots in the order they came, found by name at once: a function may have
+  // hundreds of thousands of them.
+  class NamedSlots {
+   public:
+    using Entry = std::pair<Symbol, uint32_t>;
+    size_t size() const { return entries_.size(); }
+    const Entry& operator[](size_t i) const { return entries_[i]; }
+    // The position of the name's entry, or size() when it has none.
+    size_t position(Symbol name) const {
+      auto found = positions_.find(name);
+      return found == positions_.end() ? entries_.size() : found->second;
+    }
+    const Entry* find(Symbol name) const {
+      size_t at = position(name);
+      return at == entries_.size() ? nullptr : &entries_[at];
+    }
+    void add(Symbol name, uint32_t slot) {
+      positions_.emplace(name, entries_.size());
+      entries_.emplace_back(name, slot);
+    }
+
+   private:
+    std::vector<Entry> entries_;
+    std::unordered_map<Symbol, size_t> positions_;
+  };
   struct Scope {
     Scope* parent = nullptr;  // null for the outermost scope of a function or of the top level
-    std::vector<std::pair<Symbol, uint32_t>> slots;
+    NamedSlots slots;
     size_t always_bound = 0;  // the first slots: a call's own name and parameters, a loop's variable
     bool global = false;      // the top level's own scope: the global table
   };
@@ -87,7 +113,7 @@ class Lowering {
     std::deque<Scope> scopes;   // the outermost first
     Scope* innermost = nullptr;
     uint32_t frame_size = 0;
-    std::vector<std::pair<Symbol, uint32_t>> captured;
+    NamedSlots captured;
     std::vector<Use> uses;
     std::vector<bool> declared;  // by slot: a declaration binds it (see keep_declared_only)
     std::optional<Symbol> own_name;  // a declared function's, once its slot is made
