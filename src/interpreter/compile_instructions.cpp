@@ -9,17 +9,13 @@
 
 #include "interpreter/code.hpp"
 #include "interpreter/instructions.hpp"
+#include "interpreter/operators.hpp"
 
 namespace ostrel::code {
 namespace {
 
 using Op = code::Op;
 using BinaryOperator = ast::BinaryOperator;
-
-bool is_comparison(BinaryOperator op) {
-  return op == BinaryOperator::Lt || op == BinaryOperator::Lte || op == BinaryOperator::Gt ||
-         op == BinaryOperator::Gte || op == BinaryOperator::Eq || op == BinaryOperator::Neq;
-}
 
 // Constants and names: evaluating them assigns nothing.
 bool reads_only(const Expr& e) { return e.kind == ExprKind::Constant || e.kind == ExprKind::Name; }

@@ -22,8 +22,6 @@ const T& operand(const void* p) {
   return *static_cast<const T*>(p);
 }
 
-bool is_equality(ast::BinaryOperator op) { return op == ast::BinaryOperator::Eq || op == ast::BinaryOperator::Neq; }
-
 }  // namespace
 
 bool Evaluator::undefined(const code::Ref& ref) {
@@ -52,6 +50,18 @@ __attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instructi
 
 __attribute__((noinline)) bool Evaluator::general_arithmetic(const Instruction& in, Value& left, const Value& right,
                                                              Value& out) {
+  using Operator = ast::BinaryOperator;
+  // Texts compared and truths combined, as loops over characters do, cannot fail: their
+  // operands are bound.
+  if (left.is(K::String) && right.is(K::String) && is_comparison(in.binary)) {
+    out.set_bool(text_comparison(in.binary, left, right));
+    return true;
+  }
+  if (left.is(K::Bool) && right.is(K::Bool) && (in.binary == Operator::And || in.binary == Operator::Or)) {
+    bool both = in.binary == Operator::And;
+    out.set_bool(both ? left.as_bool() && right.as_bool() : left.as_bool() || right.as_bool());
+    return true;
+  }
   if (!check_operands(in, left, right)) return false;
   // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
   Result<Value> result = in.binary != ast::BinaryOperator::Add ? binary_operation(in.binary, left, right)
@@ -68,9 +78,9 @@ __attribute__((always_inline)) inline bool Evaluator::compare(const Instruction&
     holds = integer_comparison(op, left.as_int(), right.as_int());
     return true;
   }
-  if (left.is(K::String) && right.is(K::String) && is_equality(op)) {
+  if (left.is(K::String) && right.is(K::String)) {
     // Text against text, often a character against a constant: nothing can fail.
-    holds = left.same_text(right) == (op == ast::BinaryOperator::Eq);
+    holds = text_comparison(op, left, right);
     return true;
   }
   return general_comparison(in, left, right, holds);

@@ -92,7 +92,7 @@ int three_way(T a, T b) {
 Result<Value> compare(Op op, const Value& left, const Value& right) {
   int order;
   if (is_number(left) && is_number(right)) order = three_way(as_double(left), as_double(right));
-  else if (left.is(K::String) && right.is(K::String)) order = three_way(left.as_string().compare(right.as_string()), 0);
+  else if (left.is(K::String) && right.is(K::String)) return Value::boolean(text_comparison(op, left, right));
   else return shows_both("cannot compare {} and {}", left, right);
   switch (op) {
     case Op::Lt: return Value::boolean(order < 0);

@@ -48,6 +48,18 @@ __attribute__((always_inline)) inline bool integer_comparison(ast::BinaryOperato
   }
 }
 
+// The comparisons of two Strings (`op` as for integer_comparison): byte by byte.
+inline bool text_comparison(ast::BinaryOperator op, const Value& left, const Value& right) {
+  using Op = ast::BinaryOperator;
+  if (op == Op::Eq || op == Op::Neq) return left.same_text(right) == (op == Op::Eq);
+  return integer_comparison(op, left.as_string().compare(right.as_string()), 0);
+}
+
+inline bool is_comparison(ast::BinaryOperator op) {
+  using Op = ast::BinaryOperator;
+  return op == Op::Lt || op == Op::Lte || op == Op::Gt || op == Op::Gte || op == Op::Eq || op == Op::Neq;
+}
+
 // The integer operators, for the evaluator's fast paths and binary_operation alike; false where
 // they fail (a zero divisor) and for the others (division, powers, and, or). The one quotient
 // that does not fit, the minimum divided by -1, wraps around to the minimum; a remainder has the
