@@ -27,10 +27,8 @@ Result<Value> print(ValueSpan arguments, Caller& caller) {
 }
 
 Result<Value> length(ValueSpan arguments, Caller&) {
-  const Value* v = arguments.empty() ? nullptr : &arguments[0];
-  if (v && v->is(K::String)) return Value::integer(static_cast<int64_t>(v->as_string().size()));
-  if (v && v->is(K::List)) return Value::integer(static_cast<int64_t>(v->as_list().size()));
-  if (v && v->is(K::Dict)) return Value::integer(static_cast<int64_t>(v->as_dict().size()));
+  int64_t count;
+  if (!arguments.empty() && length_of(arguments[0], count)) return Value::integer(count);
   return Error{"len() requires a list, string, or dict"};
 }
 

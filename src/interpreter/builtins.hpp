@@ -73,6 +73,17 @@ const std::vector<Builtin>& builtins();
 // True for the builtin `append`, whose `x = append(x, item)` form may grow x in place.
 bool is_append(const Value& callee);
 
+// What `len` gives: the bytes of a String, the elements of a List, the pairs of a Dict; false
+// for anything else.
+inline bool length_of(const Value& value, int64_t& out) {
+  switch (value.kind()) {
+    case Value::Kind::String: out = static_cast<int64_t>(value.as_string().size()); return true;
+    case Value::Kind::List: out = static_cast<int64_t>(value.as_list().size()); return true;
+    case Value::Kind::Dict: out = static_cast<int64_t>(value.as_dict().size()); return true;
+    default: return false;
+  }
+}
+
 // The builtin of that name, or null (module members are not builtins).
 const Builtin* builtin_named(std::string_view name);
 

@@ -106,6 +106,9 @@ struct Call final : Node<ExprKind::Call> {
   // A call `map(f, xs)` or `filter(f, xs)`: the builtin the name stood for when compiled. While
   // it still does, the dispatch loop walks xs and calls f for each element itself.
   const Builtin* mapping = nullptr;
+  // A call `len(x)`: the builtin the name stood for when compiled. While it still does, the
+  // dispatch loop counts x itself.
+  const Builtin* length = nullptr;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {

@@ -255,6 +255,7 @@ class InstructionCompiler {
       list[i].operand = free ? *std::exchange(free, std::nullopt) : temporary();
       expression(*arguments[i], list[i].operand);
     }
+    if (node.length) emit({Op::Length, {}, {}, result, callee, 0, node.length, list.data()});
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, list.data()});
     next_ = mark;
   }

@@ -213,7 +213,7 @@ __attribute__((always_inline)) inline const void* Evaluator::leave_call(Value& r
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
   static const void* const labels[] = {
       &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Move, &&Binary, &&BinaryConstant, &&Add,
-      &&AddConstant, &&Subtract, &&SubtractConstant, &&Unary, &&Index, &&IndexConstant, &&Member, &&Call, &&Jump,
+      &&AddConstant, &&Subtract, &&SubtractConstant, &&Unary, &&Index, &&IndexConstant, &&Member, &&Call, &&Length, &&Jump,
       &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&LessJump, &&LessConstantJump, &&Eval,
       &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
       &&Unbind, &&ForStart, &&ForNext, &&ForLoop, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
@@ -339,6 +339,19 @@ Call:
     REFETCH();
   }
   NEXT();
+Length: {
+  const auto& given = operand<code::Argument>(in->q);
+  const Value& value = given.from == code::Argument::From::Constant ? operand<Value>(given.constant)
+                                                                    : in_place(given.operand);
+  int64_t count;
+  if (is_builtin(in_place(in->b), &operand<Builtin>(in->p)) && length_of(value, count)) {
+    // A temporary argument is the call's: let go of it, as the call would have.
+    if (given.from == code::Argument::From::Temporary) R[given.operand].reset();
+    R[in->a].set_int(count);
+    ++ip;
+  }
+  NEXT();
+}
 Jump:
   JUMP();
   NEXT();
@@ -663,7 +676,7 @@ bool Evaluator::call_registers(const Instruction& in) {
     arguments = many.get();
   }
   for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
-  if (is_append(callee) && in.c == 2 && arguments[0].is(K::List)) {
+  if (in.c == 2 && arguments[0].is(K::List) && is_append(callee)) {
     // The arguments are this call's own: a list that nothing else holds grows in place.
     Value list = std::move(arguments[0]);
     list.list_mut().push_back(std::move(arguments[1]));

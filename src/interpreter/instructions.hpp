@@ -41,6 +41,9 @@ enum class Op : uint8_t {
   Member,        // R[a] = R[b].member, the member's name in *p (a String Value); q as p for Binary
   Call,          // R[a] = O(the c Arguments from q on), O operand b: a temporary, or the variable of
                  // the one-slot Ref *p read in place
+  Length,        // when operand b is the builtin *p (len) and the value of the Argument *q has a
+                 // length, R[a] = that length and the Call that follows is skipped; otherwise
+                 // goes on to that Call
   Jump,          // to a
   JumpIfFalse,   // to a unless R[b] is true
   CompareJump,   // to a unless R[b] op R[c]; p and q as for Binary

@@ -49,6 +49,12 @@ const Builtin* mapping_call(const ast::expr::FunctionCall& call) {
   return builtin_named(*callee);
 }
 
+// The builtin len when the call is one of it with one argument.
+const Builtin* length_call(const ast::expr::FunctionCall& call) {
+  const std::string* callee = identifier_name(call.callee);
+  return callee && *callee == "len" && call.arguments.size() == 1 ? builtin_named("len") : nullptr;
+}
+
 // Which in-place form, if any, `target = value` has.
 InPlace in_place_form(const std::string& target, const ast::Expr& value) {
   if (auto* binary = std::get_if<ast::expr::BinaryOp>(&value.node)) {
@@ -107,6 +113,7 @@ struct ExpressionLowering {
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
     out->walked_range = walked_range(n);
     out->mapping = mapping_call(n);
+    out->length = length_call(n);
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
