@@ -217,5 +217,6 @@ start_up
 echo
 echo "start-up with every core busy (one busy loop per core)"
 start_busy
+sleep 1  # every loop running before the first start
 start_up
 stop_busy
