@@ -12,6 +12,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 ostrel=$(realpath "${OSTREL:-$here/../build/ostrel}")
 python=/usr/bin/python3
+# The peer runs as a user's would: PYTHONUNBUFFERED and its kind, when set around us, would make
+# it write every print straight to the pipe.
+for variable in $(compgen -e | grep '^PYTHON' || true); do unset "$variable"; done
 rounds=${ROUNDS:-7}
 timeout=${TIMEOUT:-60}  # seconds; a run that takes longer is reported, not waited for
 limit_mb=${LIMIT_MB:-4096}
