@@ -58,6 +58,7 @@ push_alias() {
   printf 'var seen = []\nvar total = 0\nfor i in range(%d):\n    var before = seen\n' "$1"
   printf '    total += len(before)\n    seen = append(seen, i)\nprint(len(seen), total)\n'
 }
+# Builds a string by s = s + a + b + c, whose first + must not copy s.
 concat_chain() {
   printf 'var s = ""\nvar a = "<"\nvar c = ">"\nfor i in range(%d):\n    s = s + a + str(i %% 10) + c\n' "$1"
   printf 'print(len(s))\n'
