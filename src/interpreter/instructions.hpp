@@ -5,12 +5,12 @@
 // dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
 // slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
 // the variables.
-// What is not compiled (a sum over a range, assignments to anything but a name, code nested too
-// deeply) is one Eval instruction that walks its lowered tree, so both ways
-// of running share one meaning.
+// Every construct compiles; code nested too deeply to compile on the stack left is refused as
+// lowering refuses it.
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ast/ast.hpp"
@@ -45,27 +45,28 @@ enum class Op : uint8_t {
   CompareConstantJump,  // to a unless R[b] op *q; p as for Binary
   LessJump,      // CompareJump and CompareConstantJump of <
   LessConstantJump,
-  Eval,          // R[a] = the tree walk of *p (an Expr)
   Store,         // the slot *p (a Slot) = R[a]
   Assign,        // the variable of Ref *p = R[a]; R[b] = None
   AssignSum,     // the variable of Ref *p = R[a] + R[b], growing it in place; R[c] = None
-  AssignAppend,  // the Assign *p `x = append(x, e)` with callee R[b] and arguments R[b+1], R[b+2];
-                 // R[a] = None
+  AssignAppend,  // `x = append(x, e)`: when R[b] is the builtin append, the variable of Ref *p =
+                 // R[b+1] with R[b+2] appended, R[c] = None and to a; otherwise goes on (to the call)
   Compound,      // the CompoundAssign *p with current value R[a] and operand R[b]; R[c] = None
   Update,        // the variable read in place at b op= R[c], where it is held; p, q as for Binary; R[a] = None
   UpdateConstant,  // the variable read in place at b op= *q (a constant Value); p as for Binary; R[a] = None
   MakeFunction,  // R[a] = a function value of Closure *p
   Unbind,        // the ScopeSlots *p
-  ForStart,      // starts walking the For *p's iterable
+  ForStart,      // starts walking R[b], taken out of its register, or fails unless it is a list
   ForNext,       // R[b] = the next element, or to a when there is none
   ForLoop,       // R[b] = the next element and to a, or on when there is none
   ForEnd,        // ends the innermost walk
-  MapStart,      // when R[b] is the builtin *p (map or filter) and R[b+2] a list, starts walking
+  MapStart,      // when R[b-1] is the builtin *p (map or filter) and R[b] a list, starts walking
                  // it and jumps to a; otherwise goes on (to the plain call). c: whether the
                  // results are as many as the elements (map)
-  MapRangeStart,  // when R[b] is the builtin map or filter and R[b+2] the builtin range of the
-                 // Call::WalkedRange *p, starts walking the range of the c arguments from R[b+3] on
-                 // and jumps to a; otherwise goes on (to the call of R[b+2])
+  RangeStart,    // when R[b] is the builtin range and, for map, filter or sum, R[b-1] still that
+                 // builtin (the WalkedRange *p), starts walking the range of the c arguments from
+                 // R[b+1] on, marks R[b-1] unbound and jumps to a; otherwise goes on (to the call)
+  SumEnd,        // when R[b] is marked unbound (see RangeStart), R[c] = the sum of the innermost
+                 // walk, which ends, and to a; otherwise goes on (to the plain call of sum)
   MapStep,       // takes the result R[a] of the call it made before, if any, into the innermost
                  // walk's results; then R[a] = R[b](the next element, put in R[a] for the
                  // Argument at *q), a user function's call coming back to this instruction, or,
@@ -73,7 +74,7 @@ enum class Op : uint8_t {
   FilterStep,    // the same, but takes the element that call was given when R[a] is true
   Collect,       // appends R[b] to the innermost walk's results; to a
   CollectEnd,    // R[a] = the list of the innermost walk's results; ends the walk
-  ComprehensionStart,  // starts walking the Comprehension *p's iterable, to collect values
+  ComprehensionStart,  // as ForStart, to collect values; c: room for as many as the elements
   MakeList,      // R[a] = a List of R[b], ..., R[b+c-1]
   MakeTuple,     // R[a] = a Tuple of R[b], ..., R[b+c-1]
   MakeDict,      // R[a] = a Dict of the c pairs of keys and values from R[b] on
@@ -85,7 +86,7 @@ enum class Op : uint8_t {
   LoadRest,      // R[a] = a List of the elements of R[b] (a List) from position c on
   Copy,          // R[a] = R[b]
   LeaveMatch,    // the chosen arm is done: unbinds the ScopeSlots *p and *q, and R[b] = None
-  NoMatch,       // fails: no arm was chosen
+  Fail,          // fails with the message *p (a char array): no match arm chosen, a bad target
   EndCopy,       // R[a] = R[b], then as End: a body that ends with a variable's value
   End,           // the result is R[a]
 };
@@ -124,11 +125,16 @@ struct Chunk {
 
 // Appends the instructions of an expression to `chunk`, ending with its value in register
 // `first_temporary`, the first slot above the frame's variables. Returns the end of the slots
-// its temporaries need. Where the stack runs low, the rest is left to the tree walk.
-uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
-                              Chunk& chunk);
-// The same for a top-level expression, declaration or function definition, whose value (None but
-// for an expression) ends in `first_temporary`.
-uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard, Chunk& chunk);
+// its temporaries need, or nothing when the stack ran low before the expression was compiled.
+std::optional<uint32_t> compile_instructions(const Expr& expression, uint32_t first_temporary,
+                                             const StackGuard& guard, Chunk& chunk);
+// The same for a top-level statement, whose value (None for a declaration or a definition) ends
+// in `first_temporary`.
+std::optional<uint32_t> compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard,
+                                          Chunk& chunk);
+
+// The instructions of a call of R[0] with the `count` arguments after it, ending with its value
+// in R[0]: how a function is called from outside the dispatch loop.
+void compile_call(uint32_t count, Chunk& chunk);
 
 }  // namespace ostrel::code
