@@ -694,30 +694,6 @@ void end_early(Chunk& chunk, size_t first) {
   }
 }
 
-// Whether the instruction's `a` is where it may jump.
-bool jumps(Op op) {
-  switch (op) {
-    case Op::Jump:
-    case Op::JumpIfFalse:
-    case Op::CompareJump:
-    case Op::CompareConstantJump:
-    case Op::LessJump:
-    case Op::LessConstantJump:
-    case Op::ForNext:
-    case Op::ForLoop:
-    case Op::MapStart:
-    case Op::RangeStart:
-    case Op::SumEnd:
-    case Op::AssignAppend:
-    case Op::Collect:
-    case Op::MatchKind:
-    case Op::MatchLength:
-    case Op::MatchLengthAtLeast:
-    case Op::MatchConstant: return true;
-    default: return false;
-  }
-}
-
 // The compiler places jumps by position in the chunk; the dispatch loop takes them from the
 // jumping instruction.
 void make_jumps_relative(Chunk& chunk, size_t first) {

@@ -33,10 +33,7 @@ bool Evaluator::undefined(const code::Ref& ref) {
 // An operand read in place is a variable's own slot, which may be unbound.
 bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
   if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
-  bool constant = in.op == Op::BinaryConstant || in.op == Op::AddConstant || in.op == Op::SubtractConstant ||
-                  in.op == Op::CompareConstantJump || in.op == Op::LessConstantJump || in.op == Op::IndexConstant ||
-                  in.op == Op::UpdateConstant;
-  if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
+  if (in.q && !code::has_constant_operand(in.op) && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
   return true;
 }
 
@@ -200,67 +197,12 @@ __attribute__((always_inline)) inline const void* Evaluator::leave_call(Value& r
 }
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
+  // One label per instruction, in the order of Op.
   static const void* const labels[] = {
-      &&LoadNone,
-      &&LoadConstant,
-      &&Load,
-      &&LoadLocal,
-      &&LoadGlobal,
-      &&Binary,
-      &&BinaryConstant,
-      &&Add,
-      &&AddConstant,
-      &&Subtract,
-      &&SubtractConstant,
-      &&Unary,
-      &&Index,
-      &&IndexConstant,
-      &&Member,
-      &&Call,
-      &&Jump,
-      &&JumpIfFalse,
-      &&CompareJump,
-      &&CompareConstantJump,
-      &&LessJump,
-      &&LessConstantJump,
-      &&Store,
-      &&Assign,
-      &&AssignSum,
-      &&AssignAppend,
-      &&Compound,
-      &&Update,
-      &&UpdateConstant,
-      &&MakeFunction,
-      &&Unbind,
-      &&ForStart,
-      &&ForNext,
-      &&ForLoop,
-      &&ForEnd,
-      &&MapStart,
-      &&RangeStart,
-      &&SumEnd,
-      &&MapStep,
-      &&FilterStep,
-      &&Collect,
-      &&CollectEnd,
-      &&ComprehensionStart,
-      &&MakeList,
-      &&MakeTuple,
-      &&MakeDict,
-      &&MatchKind,
-      &&MatchLength,
-      &&MatchLengthAtLeast,
-      &&MatchConstant,
-      &&LoadElement,
-      &&LoadRest,
-      &&Copy,
-      &&LeaveMatch,
-      &&Fail,
-      &&EndCopy,
-      &&End,
+#define INSTRUCTION(name, form) &&name,
+#include "interpreter/instructions.def"
+#undef INSTRUCTION
   };
-  // One label per instruction, in the order of Op, whose last is End.
-  static_assert(sizeof(labels) / sizeof(labels[0]) == static_cast<size_t>(Op::End) + 1);
   const size_t entry_calls = calls_.size();
   const Instruction* ip = chunk.code.data();
   const Instruction* in = ip;
