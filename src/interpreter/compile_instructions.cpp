@@ -5,6 +5,7 @@
 // loaded into a temporary first, to read it at the moment the program does.
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "interpreter/code.hpp"
@@ -252,7 +253,8 @@ class InstructionCompiler {
     std::vector<Argument>& list = chunk_.arguments.emplace_back();
     for (const ExprPtr& argument : arguments) {
       list.push_back(in_place ? argument_in_place(*argument) : Argument{});
-      if (moved && list.back().from == Argument::From::Variable && names(*argument, *moved))
+      if (list.back().from == Argument::From::Variable &&
+          ((moved && names(*argument, *moved)) || read_for_the_last_time(list.back().operand)))
         list.back().from = Argument::From::Moved;
     }
     // The first computed argument waits in the result register: the call takes its arguments
@@ -631,14 +633,92 @@ class InstructionCompiler {
     std::vector<size_t> returns;
     // Every statement leaves a value in `result`.
     if (node.statements.empty()) emit({Op::LoadNone, {}, {}, result});
-    for (const Stmt& s : node.statements) {
+    std::vector<ScopeSlots> last = last_reads(node);
+    std::vector<uint32_t> outer = std::move(last_reads_);
+    for (size_t k = 0; k < node.statements.size(); ++k) {
+      const Stmt& s = node.statements[k];
+      last_reads_ = std::move(last[k]);
       statement(s, result);
       if (s.kind != Stmt::Kind::Return) continue;
       returns.push_back(here());
       emit({Op::Jump});
     }
+    last_reads_ = std::move(outer);
     for (size_t from : returns) jump_here(from);
     unbind(node.scope);
+  }
+
+  // For each statement of a block, the block's own variables it reads for the last time: once,
+  // outside any loop, conditional, match or block, and no later statement reads them. The
+  // block's variables are unbound when it ends, so a call given one of them may take its value.
+  std::vector<ScopeSlots> last_reads(const Block& node) const {
+    Reads reads;
+    for (uint32_t slot : node.scope) reads.emplace(slot, Read{});
+    size_t opaque = 0;  // one past the last statement that may read anything
+    for (size_t k = 0; k < node.statements.size(); ++k)
+      if (!count_reads(node.statements[k], k, reads)) opaque = k + 1;
+    std::vector<ScopeSlots> out(node.statements.size());
+    for (const auto& [slot, read] : reads)
+      if (read.count == 1 && read.statement >= opaque) out[read.statement].push_back(slot);
+    return out;
+  }
+
+  // The reads of some variables: the last statement that reads each, and how often it does.
+  struct Read {
+    size_t statement = 0;
+    size_t count = 0;
+  };
+  using Reads = std::unordered_map<uint32_t, Read>;
+
+  static void count_read(const Ref& ref, size_t statement, size_t times, Reads& reads) {
+    for (const Slot& slot : ref.slots) {
+      auto found = slot.global ? reads.end() : reads.find(slot.index);
+      if (found == reads.end()) continue;
+      Read& read = found->second;
+      if (read.statement != statement) read = {statement, 0};
+      read.count += ref.slots.size() == 1 ? times : 2;
+    }
+  }
+
+  // Counts the reads of statement k; false where it holds code that may read a variable any
+  // number of times (a loop, a conditional...), which is not looked into.
+  bool count_reads(const Stmt& statement, size_t k, Reads& reads) const {
+    if (statement.kind == Stmt::Kind::Function) {
+      for (const Ref& capture : statement.function.captures) count_read(capture, k, 2, reads);
+      return true;
+    }
+    return !statement.expr || count_reads(*statement.expr, k, reads);
+  }
+  bool count_reads(const Expr& e, size_t k, Reads& reads) const {
+    if (guard_.exhausted()) return false;
+    auto all = [&](const std::vector<ExprPtr>& list) {
+      return std::all_of(list.begin(), list.end(), [&](const ExprPtr& x) { return count_reads(*x, k, reads); });
+    };
+    switch (e.kind) {
+      case ExprKind::Constant: return true;
+      case ExprKind::Name: count_read(as<Name>(e).ref, k, 1, reads); return true;
+      case ExprKind::Lambda:
+        for (const Ref& capture : as<Lambda>(e).closure.captures) count_read(capture, k, 2, reads);
+        return true;
+      case ExprKind::Binary:
+        return count_reads(*as<Binary>(e).left, k, reads) && count_reads(*as<Binary>(e).right, k, reads);
+      case ExprKind::Unary: return count_reads(*as<Unary>(e).operand, k, reads);
+      case ExprKind::Pipe: return count_reads(*as<Pipe>(e).left, k, reads) && count_reads(*as<Pipe>(e).right, k, reads);
+      case ExprKind::Call: return count_reads(*as<Call>(e).callee, k, reads) && all(as<Call>(e).arguments);
+      case ExprKind::Index:
+        return count_reads(*as<Index>(e).target, k, reads) && count_reads(*as<Index>(e).index, k, reads);
+      case ExprKind::Member: return count_reads(*as<Member>(e).object, k, reads);
+      case ExprKind::List:
+      case ExprKind::Tuple: return all(as<Elements>(e).elements);
+      case ExprKind::Assign: return count_reads(*as<Assign>(e).value, k, reads);
+      case ExprKind::CompoundAssign:
+        return count_reads(*as<CompoundAssign>(e).current, k, reads) && count_reads(*as<CompoundAssign>(e).value, k, reads);
+      default: return false;
+    }
+  }
+
+  bool read_for_the_last_time(uint32_t operand) const {
+    return std::find(last_reads_.begin(), last_reads_.end(), operand) != last_reads_.end();
   }
 
   // A target that is not a name fails once the value is computed.
@@ -763,6 +843,8 @@ class InstructionCompiler {
   const StackGuard& guard_;
   Chunk& chunk_;
   Moves moves_;
+  // The frame slots that the statement being compiled reads for the last time (see last_reads).
+  ScopeSlots last_reads_;
   bool too_deep_ = false;
 };
 

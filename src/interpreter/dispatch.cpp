@@ -336,8 +336,9 @@ Length: {
                                                                     : in_place(given.operand);
   int64_t count;
   if (is_builtin(in_place(in->b), &operand<Builtin>(in->p)) && length_of(value, count)) {
-    // A temporary argument is the call's: let go of it, as the call would have.
+    // A temporary or moved argument is the call's: let go of it, as the call would have.
     if (given.from == code::Argument::From::Temporary) R[given.operand].reset();
+    if (given.from == code::Argument::From::Moved) in_place(given.operand).reset();
     R[in->a].set_int(count);
     ++ip;
   }
