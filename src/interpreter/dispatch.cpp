@@ -22,6 +22,22 @@ const T& operand(const void* p) {
   return *static_cast<const T*>(p);
 }
 
+// Texts compared and truths combined, as loops over characters do: nothing can fail, and the
+// operands are bound. False for anything else. Kept apart from general_arithmetic, whose
+// frame is larger than the work here.
+inline bool text_or_truth_operation(ast::BinaryOperator op, const Value& left, const Value& right, Value& out) {
+  using Operator = ast::BinaryOperator;
+  if (left.is(K::String) && right.is(K::String) && is_comparison(op)) {
+    out.set_bool(text_comparison(op, left, right));
+    return true;
+  }
+  if (left.is(K::Bool) && right.is(K::Bool) && (op == Operator::And || op == Operator::Or)) {
+    out.set_bool(op == Operator::And ? left.as_bool() && right.as_bool() : left.as_bool() || right.as_bool());
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool Evaluator::undefined(const code::Ref& ref) {
@@ -42,23 +58,12 @@ __attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instructi
                                                                  Value& left, const Value& right, Value& out) {
   if (left.is(K::Int) && right.is(K::Int) && integer_operation(op, left.as_int(), right.as_int(), out))
     return true;
+  if (text_or_truth_operation(op, left, right, out)) return true;
   return general_arithmetic(in, left, right, out);
 }
 
 __attribute__((noinline)) bool Evaluator::general_arithmetic(const Instruction& in, Value& left, const Value& right,
                                                              Value& out) {
-  using Operator = ast::BinaryOperator;
-  // Texts compared and truths combined, as loops over characters do, cannot fail: their
-  // operands are bound.
-  if (left.is(K::String) && right.is(K::String) && is_comparison(in.binary)) {
-    out.set_bool(text_comparison(in.binary, left, right));
-    return true;
-  }
-  if (left.is(K::Bool) && right.is(K::Bool) && (in.binary == Operator::And || in.binary == Operator::Or)) {
-    bool both = in.binary == Operator::And;
-    out.set_bool(both ? left.as_bool() && right.as_bool() : left.as_bool() || right.as_bool());
-    return true;
-  }
   if (!check_operands(in, left, right)) return false;
   // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
   Result<Value> result = in.binary != ast::BinaryOperator::Add ? binary_operation(in.binary, left, right)
