@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ast/print_tree.hpp"
+#include "interpreter/limits.hpp"
 #include "parser/parse_program.hpp"
 #include "repl/run_and_report.hpp"
 #include "repl/variable_listing.hpp"
@@ -45,6 +46,8 @@ const std::string_view kHelpText =
 ReplSession::ReplSession() { start_afresh(); }
 
 void ReplSession::start_afresh() {
+  // The old interpreter goes first: its variables may hold all the memory the new one needs.
+  interpreter_.reset();
   auto sink = std::make_unique<CaptureSink>();
   output_ = sink.get();
   interpreter_ = std::make_unique<Interpreter>(std::move(sink), stdlib::modules());
@@ -77,14 +80,19 @@ void ReplSession::show_tree(std::string_view source) {
 }
 
 void ReplSession::list_variables() {
-  std::vector<ListedVariable> variables;
-  interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
-    if (is_predefined_name(name)) return;
-    std::string shown;
-    value.display_to(shown, kDisplayBytesToShorten);
-    variables.push_back({std::string(name), shorten_display(std::move(shown))});
+  // The listing needs memory of its own, and a variable may hold all there was.
+  Result<std::string> listing = reporting_memory_errors([this]() -> Result<std::string> {
+    std::vector<ListedVariable> variables;
+    interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
+      if (is_predefined_name(name)) return;
+      std::string shown;
+      value.display_to(shown, kDisplayBytesToShorten);
+      variables.push_back({std::string(name), shorten_display(std::move(shown))});
+    });
+    return format_variable_listing(std::move(variables));
   });
-  write_stdout(format_variable_listing(std::move(variables)));
+  if (listing) write_stdout(*listing);
+  else write_error_line(stdout, kRuntimeErrorPrefix, listing.error());
 }
 
 void ReplSession::reset() {
