@@ -128,7 +128,7 @@ bool Evaluator::index_value(const Value& target, const Value& index, Value& out)
   }
   if (!index.is(K::Int)) return fail("cannot index this value");
   if (target.is(K::List)) {
-    const ValueList& items = target.as_list();
+    ValueSpan items = target.as_list();
     int64_t position = position_in(index.as_int(), static_cast<int64_t>(items.size()));
     if (position < 0 || position >= static_cast<int64_t>(items.size())) return fail(out_of_bounds(position));
     out = items[position];

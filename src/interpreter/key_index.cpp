@@ -46,21 +46,21 @@ std::optional<uint64_t> scalar_hash(const Value& value) {
 // Lists nest without bound, so they are walked with a stack of their own.
 std::optional<uint64_t> list_hash(const Value& list) {
   struct Frame {
-    const ValueList* items;
+    ValueSpan items;
     size_t next;
   };
   uint64_t hash = combine(kListSeed, list.as_list().size());
-  std::vector<Frame> stack{{&list.as_list(), 0}};
+  std::vector<Frame> stack{{list.as_list(), 0}};
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (top.next == top.items->size()) {
+    if (top.next == top.items.size()) {
       stack.pop_back();
       continue;
     }
-    const Value& item = (*top.items)[top.next++];
+    const Value& item = top.items[top.next++];
     if (item.is(K::List)) {
       hash = combine(hash, kListSeed + item.as_list().size());
-      stack.push_back({&item.as_list(), 0});
+      stack.push_back({item.as_list(), 0});
     } else if (std::optional<uint64_t> item_hash = scalar_hash(item)) {
       hash = combine(hash, *item_hash);
     } else {

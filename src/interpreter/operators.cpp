@@ -122,7 +122,7 @@ void concatenate(Value& left, const Value& right) {
     left.append_text(right.as_string());
     return;
   }
-  const ValueList& extra = right.as_list();
+  ValueSpan extra = right.as_list();
   ValueList& items = left.list_mut();
   items.insert(items.end(), extra.begin(), extra.end());
 }

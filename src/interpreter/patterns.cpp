@@ -5,18 +5,18 @@ namespace {
 
 using Kind = code::Pattern::Kind;
 
-bool match_elements(const std::vector<code::Pattern>& patterns, const ValueList& values, Bindings& bindings) {
+bool match_elements(const std::vector<code::Pattern>& patterns, ValueSpan values, Bindings& bindings) {
   for (size_t i = 0; i < patterns.size(); ++i)
     if (!match_pattern(patterns[i], values[i], bindings)) return false;
   return true;
 }
 
 bool match_sequence(const code::Pattern& pattern, const Value& value, Bindings& bindings) {
-  const ValueList& items = value.as_list();
+  ValueSpan items = value.as_list();
   size_t wanted = pattern.elements.size();
   if (pattern.rest ? items.size() < wanted : items.size() != wanted) return false;
   if (!match_elements(pattern.elements, items, bindings)) return false;
-  if (pattern.rest) bindings.emplace_back(*pattern.rest, Value::list(ValueList(items.begin() + wanted, items.end())));
+  if (pattern.rest) bindings.emplace_back(*pattern.rest, value.tail(wanted));
   return true;
 }
 

@@ -25,11 +25,37 @@ struct StringObject final : HeapObject {
   HeapObject* clone() const override { return new StringObject(*this); }
 };
 
+// A list's elements: its own, or those of another list from `first` on (a view, made by
+// Value::tail). The list viewed is never changed while the view holds a reference to it.
 struct ListObject final : HeapObject {
   ValueList items;
+  ListObject* viewed = nullptr;
+  size_t first = 0;
+
   explicit ListObject(ValueList v) : items(std::move(v)) {}
-  HeapObject* clone() const override { return new ListObject(items); }
+  ListObject(ListObject* list, size_t from) : viewed(list), first(from) { ++viewed->refs; }
+  ~ListObject() override {
+    if (viewed) release(viewed);
+  }
+  HeapObject* clone() const override {
+    ValueSpan all = elements();
+    return new ListObject(ValueList(all.begin(), all.end()));
+  }
+  ValueSpan elements() const {
+    if (!viewed) return items;
+    return ValueSpan(viewed->items.data() + first, viewed->items.size() - first);
+  }
+  // Makes the elements this list's own, so that they can be changed.
+  void own() {
+    ValueSpan all = elements();
+    items.assign(all.begin(), all.end());
+    release(std::exchange(viewed, nullptr));
+    first = 0;
+  }
 };
+
+// Tails shorter than this are copied: a view costs as much as a few elements.
+constexpr size_t kShortestView = 16;
 
 // Dictionaries up to this size are scanned: hashing the key would cost more.
 constexpr size_t kScannedPairs = 8;
@@ -98,7 +124,7 @@ Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(st
 Value Value::function(HeapObject* data) { return Value(Kind::Function, data); }
 
 const std::string& Value::as_string() const { return static_cast<StringObject*>(heap_)->text; }
-const ValueList& Value::as_list() const { return static_cast<ListObject*>(heap_)->items; }
+ValueSpan Value::as_list() const { return static_cast<ListObject*>(heap_)->elements(); }
 const ValuePairs& Value::as_dict() const { return static_cast<DictObject*>(heap_)->pairs; }
 
 HeapObject* Value::unshare() {
@@ -118,7 +144,27 @@ void Value::append_text(std::string_view tail) {
   object->hash = 0;
 }
 
-ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items; }
+ValueList& Value::list_mut() {
+  auto* list = static_cast<ListObject*>(unshare());
+  if (list->viewed) list->own();
+  return list->items;
+}
+
+// A view is taken of the list that owns the elements, so views never chain; and only while it
+// keeps at least half of them, so that a short tail does not hold a long list alive (walking a
+// list by its tail then copies a half, a quarter, ... of it: linear in all).
+Value Value::tail(size_t first) const {
+  auto* list = static_cast<ListObject*>(heap_);
+  ValueSpan all = list->elements();
+  first = std::min(first, all.size());
+  if (first == 0) return *this;
+  ListObject* owner = list->viewed ? list->viewed : list;
+  size_t start = first + list->first;
+  size_t count = all.size() - first;
+  if (count < kShortestView || count < owner->items.size() / 2)
+    return Value::list(ValueList(all.begin() + first, all.end()));
+  return Value(Kind::List, new ListObject(owner, start));
+}
 
 int64_t Value::character_count() const {
   auto* object = static_cast<StringObject*>(heap_);
@@ -279,7 +325,7 @@ bool scalar_equals(const Value& a, const Value& b) {
 namespace {
 
 // Two list payloads met side by side during one comparison.
-using ListPair = std::pair<const ValueList*, const ValueList*>;
+using ListPair = std::pair<const HeapObject*, const HeapObject*>;
 
 struct ListPairHash {
   size_t operator()(const ListPair& pair) const {
@@ -302,31 +348,33 @@ bool worth_remembering(const Value& a, const Value& b) { return a.payload()->ref
 // not equal to itself.
 bool Value::equals(const Value& other) const {
   struct Frame {
-    const ValueList* left;
-    const ValueList* right;
+    ValueSpan left;
+    ValueSpan right;
+    ListPair payloads;
     size_t index;
     bool remember;
   };
   auto both_lists = [](const Value& a, const Value& b) { return a.is(Kind::List) && b.is(Kind::List); };
   if (!both_lists(*this, other)) return scalar_equals(*this, other);
   if (as_list().size() != other.as_list().size()) return false;
-  std::vector<Frame> stack{{&as_list(), &other.as_list(), 0, false}};
+  std::vector<Frame> stack{{as_list(), other.as_list(), {}, 0, false}};
   std::unordered_set<ListPair, ListPairHash> equal_pairs;
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (top.index == top.left->size()) {
-      if (top.remember) equal_pairs.insert({top.left, top.right});
+    if (top.index == top.left.size()) {
+      if (top.remember) equal_pairs.insert(top.payloads);
       stack.pop_back();
       continue;
     }
-    const Value& a = (*top.left)[top.index];
-    const Value& b = (*top.right)[top.index];
+    const Value& a = top.left[top.index];
+    const Value& b = top.right[top.index];
     ++top.index;
     if (both_lists(a, b)) {
       if (a.as_list().size() != b.as_list().size()) return false;
       bool remember = worth_remembering(a, b);
-      if (remember && equal_pairs.count({&a.as_list(), &b.as_list()})) continue;
-      stack.push_back({&a.as_list(), &b.as_list(), 0, remember});
+      ListPair payloads{a.payload(), b.payload()};
+      if (remember && equal_pairs.count(payloads)) continue;
+      stack.push_back({a.as_list(), b.as_list(), payloads, 0, remember});
     } else if (!scalar_equals(a, b)) {
       return false;
     }

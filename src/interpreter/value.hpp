@@ -39,6 +39,7 @@ inline void release(HeapObject* object) {
 
 using ValueList = std::vector<Value>;
 using ValuePairs = std::vector<std::pair<Value, Value>>;
+class ValueSpan;
 
 class Value {
  public:
@@ -95,13 +96,17 @@ class Value {
   bool as_bool() const { return int_ != 0; }
   const std::string& as_string() const;
   const Builtin& as_builtin() const { return *builtin_; }
-  const ValueList& as_list() const;        // List and Tuple
+  ValueSpan as_list() const;  // List and Tuple: the elements, valid while this holds them
   const ValuePairs& as_dict() const;
   const HeapObject* payload() const { return heap_; }  // Function: the evaluator's payload
 
   // In-place changes; a payload shared with other values is copied first.
   void append_text(std::string_view tail);  // String
   ValueList& list_mut();
+  // List: the elements from `first` on (at most the list's size) as a List. A long tail shares
+  // this list's storage instead of being copied, so walking a list by its tail costs constant
+  // time and memory per step.
+  Value tail(size_t first) const;
 
   // String: its number of characters, and the character at `position` (0 <= position < count)
   // as a String. Constant time once the text has been looked at (see TextIndex).
@@ -158,6 +163,24 @@ class Value {
     HeapObject* heap_;
     const Builtin* builtin_;  // a table entry, which outlives every value
   };
+};
+
+// Consecutive values wherever they are kept (a list's storage, or a few values on the C++ stack),
+// read only.
+class ValueSpan {
+ public:
+  ValueSpan(const Value* values, size_t count) : values_(values), count_(count) {}
+  // Implicit: a vector is read as it stands.
+  ValueSpan(const ValueList& values) : values_(values.data()), count_(values.size()) {}
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const Value& operator[](size_t i) const { return values_[i]; }
+  const Value* begin() const { return values_; }
+  const Value* end() const { return values_ + count_; }
+
+ private:
+  const Value* values_;
+  size_t count_;
 };
 
 }  // namespace ostrel
