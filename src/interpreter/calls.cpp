@@ -113,7 +113,7 @@ bool Evaluator::apply(const Value& callee, const ValueList& arguments, Value& ou
 }
 
 bool Evaluator::cannot_call(const Value& callee) {
-  return fail(fmt::format("cannot call non-function: {}", callee.display()));
+  return fail(fmt::format("cannot call non-function: {}", callee.display_in_message()));
 }
 
 // The captured values go into their slots last: they are never the function's own name or a

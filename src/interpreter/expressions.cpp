@@ -124,7 +124,7 @@ bool Evaluator::index_value(const Value& target, const Value& index, Value& out)
       out = *value;
       return true;
     }
-    return fail(fmt::format("key not found: {}", index.display()));
+    return fail(fmt::format("key not found: {}", index.display_in_message()));
   }
   if (!index.is(K::Int)) return fail("cannot index this value");
   if (target.is(K::List)) {
@@ -151,7 +151,7 @@ bool Evaluator::evaluate_member(const code::Member& node, Value& out) {
 }
 
 bool Evaluator::member_value(const Value& object, const Value& name, Value& out) {
-  if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display()));
+  if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display_in_message()));
   if (const Value* value = object.find(name)) {
     out = *value;
     return true;

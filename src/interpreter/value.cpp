@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "interpreter/builtins.hpp"
@@ -13,6 +14,7 @@
 #include "interpreter/limits.hpp"
 #include "interpreter/text_index.hpp"
 #include "support/text_format.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {
@@ -233,44 +235,128 @@ void display_scalar(const Value& v, std::string& out) {
 char opening(const Value& v) { return v.is(Value::Kind::List) ? '[' : v.is(Value::Kind::Dict) ? '{' : '('; }
 char closing(const Value& v) { return v.is(Value::Kind::List) ? ']' : v.is(Value::Kind::Dict) ? '}' : ')'; }
 
-// Room for `extra` more bytes of `out`. A value that holds one list many times over can display
-// to far more text than memory holds; growing beyond the free memory throws std::bad_alloc, as
-// a failed allocation would, instead of being granted and then killed by the kernel.
-void make_room(std::string& out, size_t extra) {
-  size_t needed = out.size() + extra;
-  if (needed <= out.capacity()) return;
-  size_t grown = std::max(needed, out.capacity() * 2);
-  if (!fits_in_memory(grown, 1)) throw std::bad_alloc();
-  out.reserve(grown);
+size_t saturating_add(size_t a, size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
+
+size_t decimal_digits(int64_t number) {
+  uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
+  size_t digits = number < 0 ? 2 : 1;
+  while (magnitude >= 10) {
+    magnitude /= 10;
+    ++digits;
+  }
+  return digits;
 }
+
+size_t scalar_display_size(const Value& v) {
+  switch (v.kind()) {
+    case Value::Kind::Int: return decimal_digits(v.as_int());
+    case Value::Kind::Float: return float_display(v.as_float()).size();
+    case Value::Kind::String: return v.as_string().size();
+    case Value::Kind::Bool: return v.as_bool() ? 4 : 5;
+    case Value::Kind::Function: return std::strlen("<function>");
+    case Value::Kind::BuiltinFn: return std::strlen("<builtin:>") + v.as_builtin().name.size();
+    default: return std::strlen("None");
+  }
+}
+
+// Brackets and separators: ", " between items, ": " inside each pair of a dictionary.
+size_t punctuation_size(const Value& container) {
+  size_t items = container.is(Value::Kind::Dict) ? container.as_dict().size() : container.as_list().size();
+  size_t size = 2 + (items ? 2 * (items - 1) : 0);
+  return container.is(Value::Kind::Dict) ? size + 2 * items : size;
+}
+
+// How much of a display too large for memory an error message shows.
+constexpr size_t kMessagePrefixBytes = 200;
+// How many copies of a display an error message makes on its way out, at most.
+constexpr size_t kMessageCopies = 4;
+
+// Displays up to this size are built without being measured first.
+constexpr size_t kUnmeasuredBytes = size_t{16} << 20;
 
 // More than any value but a string adds at once: the longest float has a few hundred digits.
 constexpr size_t kScalarRoom = 512;
 
 }  // namespace
 
-// Iterative, so that nesting depth is bounded by memory rather than by the native stack.
+size_t Value::display_size() const {
+  struct Frame {
+    const Value* container;
+    size_t step;
+    size_t size;
+  };
+  std::vector<Frame> stack;
+  std::unordered_map<const HeapObject*, size_t> shared_sizes;
+  size_t result = 0;
+  auto add = [&](size_t size) {
+    if (stack.empty()) result = size;
+    else stack.back().size = saturating_add(stack.back().size, size);
+  };
+  auto visit = [&](const Value& v) {
+    if (!is_container(v)) return add(scalar_display_size(v));
+    if (v.payload()->refs > 1) {
+      auto known = shared_sizes.find(v.payload());
+      if (known != shared_sizes.end()) return add(known->second);
+    }
+    stack.push_back({&v, 0, punctuation_size(v)});
+  };
+  visit(*this);
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    const Value& container = *top.container;
+    if (top.step == element_steps(container)) {
+      size_t size = top.size;
+      stack.pop_back();
+      if (container.payload()->refs > 1) shared_sizes.emplace(container.payload(), size);
+      add(size);
+      continue;
+    }
+    size_t step = top.step++;
+    if (!container.is(Value::Kind::Dict)) {
+      visit(container.as_list()[step]);
+    } else {
+      const auto& pair = container.as_dict()[step / 2];
+      visit(step % 2 == 0 ? pair.first : pair.second);
+    }
+  }
+  return result;
+}
+
+// Iterative, so that nesting depth is bounded by memory rather than by the native stack. A value
+// that holds one list many times over can display to far more text than memory holds: once the
+// text passes kUnmeasuredBytes the whole display is measured, and one that would not fit in the
+// free memory throws std::bad_alloc at once, as a failed allocation would, instead of being
+// built until the kernel kills the process; one that fits gets all its room in one go.
 void Value::display_to(std::string& out, size_t max_bytes) const {
   struct Frame {
     const Value* container;
     size_t step;
   };
   std::vector<Frame> stack;
+  size_t start = out.size();
+  size_t unmeasured_end = saturating_add(start, kUnmeasuredBytes);
+  auto make_room = [&](size_t extra) {
+    if (saturating_add(out.size(), extra) <= unmeasured_end) return;
+    unmeasured_end = SIZE_MAX;
+    size_t needed = std::min(saturating_add(start, display_size()), max_bytes);
+    if (!fits_in_memory(needed, 1)) throw std::bad_alloc();
+    out.reserve(needed + kScalarRoom);
+  };
   auto emit = [&](const Value& v) {
     if (v.is(Kind::String)) {  // beyond the limit only as much as is asked for
       size_t length = std::min(v.as_string().size(), max_bytes - std::min(max_bytes, out.size()));
-      make_room(out, length);
+      make_room(length);
       out.append(v.as_string(), 0, length);
       return;
     }
-    make_room(out, kScalarRoom);
+    make_room(kScalarRoom);
     if (!is_container(v)) return display_scalar(v, out);
     out += opening(v);
     stack.push_back({&v, 0});
   };
   emit(*this);
   while (!stack.empty() && out.size() < max_bytes) {
-    make_room(out, kScalarRoom);
+    make_room(kScalarRoom);
     Frame& top = stack.back();
     const Value& container = *top.container;
     if (top.step == element_steps(container)) {
@@ -299,6 +385,18 @@ std::string Value::display() const {
   std::string out;
   display_to(out);
   return out;
+}
+
+// A message is built from the display and copied on its way out (formatted, prefixed, written),
+// so the display is shown whole only when a few copies of it fit in the free memory.
+std::string Value::display_in_message() const {
+  if (fits_in_memory(display_size(), kMessageCopies)) return display();
+  std::string shown;
+  display_to(shown, kMessagePrefixBytes);
+  size_t cut = std::min(shown.size(), kMessagePrefixBytes);
+  while (cut > 0 && is_continuation_byte(shown[cut])) --cut;  // not inside a character
+  shown.resize(cut);
+  return shown + "...";
 }
 
 namespace {

@@ -127,6 +127,13 @@ class Value {
   // `out` holds `max_bytes` or more.
   std::string display() const;
   void display_to(std::string& out, size_t max_bytes = SIZE_MAX) const;
+  // The length of the display form, found without building it (SIZE_MAX when larger): a payload
+  // met more than once is measured once, so a list that holds one list many times over, at many
+  // levels, is measured in time linear in its payloads.
+  size_t display_size() const;
+  // The display form inside an error message: whole, or when that would not fit in memory its
+  // first bytes and "...", so that the message still tells what went wrong.
+  std::string display_in_message() const;
   // Equality as the language defines it (Int and Float compare numerically; dicts, tuples and
   // functions are never equal).
   bool equals(const Value& other) const;
