@@ -179,8 +179,11 @@ uint64_t Value::text_hash() const {
   return object->hash;
 }
 
-bool Value::same_text(const Value& other) const {
-  return heap_ == other.heap_ || as_string() == other.as_string();
+bool Value::texts_equal(const Value& other) const {
+  auto* left = static_cast<StringObject*>(heap_);
+  auto* right = static_cast<StringObject*>(other.heap_);
+  if (left->hash != right->hash && left->hash != 0 && right->hash != 0) return false;
+  return left->text == right->text;
 }
 
 Value Value::character_at(int64_t position) const {
@@ -191,14 +194,19 @@ Value Value::character_at(int64_t position) const {
   return Value::string(object->text.substr(start, length));
 }
 
-// String keys, the most frequent, are compared as text with the hash their payload keeps.
+// String and Int keys, the most frequent, have comparisons of their own.
 const Value* Value::find(const Value& key) const {
   auto* dict = static_cast<DictObject*>(heap_);
   if (key.is(Kind::String)) {
-    const std::string& text = key.as_string();
     return dict->first_value(
-        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, text, key.text_hash()); },
-        [&](const Value& candidate) { return candidate.is(Kind::String) && candidate.as_string() == text; });
+        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, key); },
+        [&](const Value& candidate) { return candidate.is(Kind::String) && candidate.same_text(key); });
+  }
+  if (key.is(Kind::Int)) {
+    int64_t k = key.as_int();
+    return dict->first_value(
+        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_integer(pairs, k); },
+        [&](const Value& candidate) { return candidate.equals_integer(k); });
   }
   return dict->first_value([&](const KeyIndex& index, const ValuePairs& pairs) { return index.find(pairs, key); },
                            [&](const Value& candidate) { return candidate.equals(key); });
@@ -444,7 +452,7 @@ bool worth_remembering(const Value& a, const Value& b) { return a.payload()->ref
 // again. Any difference ends the comparison, so every pair whose elements were all compared is
 // equal; two copies of one payload are not taken as equal unseen, since a list holding NaN is
 // not equal to itself.
-bool Value::equals(const Value& other) const {
+bool Value::equals_non_integer(const Value& other) const {
   struct Frame {
     ValueSpan left;
     ValueSpan right;

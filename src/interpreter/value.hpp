@@ -115,8 +115,9 @@ class Value {
   // String: text_hash (key_index.hpp) of the text, kept with the payload so that a key looked
   // up again and again is hashed once.
   uint64_t text_hash() const;
-  // String: whether the String `other` holds the same text.
-  bool same_text(const Value& other) const;
+  // String: whether the String `other` holds the same text. Constants of one program with the
+  // same text share their payload, which answers at once; known hashes rule most others out.
+  bool same_text(const Value& other) const { return heap_ == other.heap_ || texts_equal(other); }
 
   // Dict: the value of the first pair whose key equals `key` (by `equals`), or null. Hashed
   // beyond a few pairs (see KeyIndex).
@@ -135,8 +136,16 @@ class Value {
   // first bytes and "...", so that the message still tells what went wrong.
   std::string display_in_message() const;
   // Equality as the language defines it (Int and Float compare numerically; dicts, tuples and
-  // functions are never equal).
-  bool equals(const Value& other) const;
+  // functions are never equal). Inline for an Int, the most frequent key and literal.
+  bool equals(const Value& other) const {
+    if (kind_ == Kind::Int) return other.equals_integer(int_);
+    return equals_non_integer(other);
+  }
+  // equals(Value::integer(k)), without making that value.
+  bool equals_integer(int64_t k) const {
+    if (kind_ == Kind::Int) return int_ == k;
+    return kind_ == Kind::Float && float_ == static_cast<double>(k);
+  }
   // "Int", "Float", "String", ... as returned by the builtin `type`.
   const char* type_name() const;
 
@@ -162,6 +171,8 @@ class Value {
     release(old);
   }
   HeapObject* unshare();
+  bool equals_non_integer(const Value& other) const;
+  bool texts_equal(const Value& other) const;  // String: same_text for two payloads
 
   Kind kind_;
   union {
