@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <unordered_map>
 
 namespace ostrel {
 namespace {
@@ -55,31 +56,42 @@ std::optional<uint64_t> scalar_hash(const Value& value) {
   }
 }
 
-// Lists nest without bound, so they are walked with a stack of their own.
+// Lists nest without bound, so they are walked with a stack of their own. A list's hash is made
+// from its elements' hashes, so a payload met more than once (a list that holds one list many
+// times over, at many levels) is hashed once.
 std::optional<uint64_t> list_hash(const Value& list) {
   struct Frame {
-    ValueSpan items;
+    const Value* list;
     size_t next;
+    uint64_t hash;
   };
-  uint64_t hash = combine(kListSeed, list.as_list().size());
-  std::vector<Frame> stack{{list.as_list(), 0}};
+  auto start = [](const Value& v) { return Frame{&v, 0, combine(kListSeed, v.as_list().size())}; };
+  std::vector<Frame> stack{start(list)};
+  std::unordered_map<const HeapObject*, uint64_t> shared_hashes;
+  uint64_t finished = 0;
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (top.next == top.items.size()) {
+    ValueSpan items = top.list->as_list();
+    if (top.next == items.size()) {
+      finished = top.hash;
+      const HeapObject* payload = top.list->payload();
       stack.pop_back();
+      if (payload->refs > 1) shared_hashes.emplace(payload, finished);
+      if (!stack.empty()) stack.back().hash = combine(stack.back().hash, finished);
       continue;
     }
-    const Value& item = top.items[top.next++];
+    const Value& item = items[top.next++];
     if (item.is(K::List)) {
-      hash = combine(hash, kListSeed + item.as_list().size());
-      stack.push_back({item.as_list(), 0});
+      auto known = item.payload()->refs > 1 ? shared_hashes.find(item.payload()) : shared_hashes.end();
+      if (known != shared_hashes.end()) top.hash = combine(top.hash, known->second);
+      else stack.push_back(start(item));
     } else if (std::optional<uint64_t> item_hash = scalar_hash(item)) {
-      hash = combine(hash, *item_hash);
+      top.hash = combine(top.hash, *item_hash);
     } else {
       return std::nullopt;
     }
   }
-  return hash;
+  return finished;
 }
 
 // The slots a hash visits: its own first, then a walk that the hash's higher bits drive, so that
