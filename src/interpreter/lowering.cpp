@@ -289,7 +289,10 @@ bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t firs
 
 Value Lowering::text(const std::string& text) {
   auto [it, inserted] = texts_.try_emplace(text);
-  if (inserted) it->second = Value::string(text);
+  if (inserted) {
+    it->second = Value::string(text);
+    it->second.text_hash();  // kept with the payload: a key compared with it is mostly ruled out by hash
+  }
   return it->second;
 }
 

@@ -83,6 +83,14 @@ struct DictObject final : HeapObject {
   }
 };
 
+// Whether two String payloads hold the same text. Known hashes that differ answer at once, which
+// is the usual answer while a dictionary's keys are scanned.
+__attribute__((always_inline)) inline bool equal_texts(const StringObject* left, const StringObject* right) {
+  if (left == right) return true;
+  if (left->hash != right->hash && left->hash != 0 && right->hash != 0) return false;
+  return left->text == right->text;
+}
+
 // One-character ASCII strings, shared by every indexing that yields one. Never freed: values
 // holding them may outlive any static destructor.
 const Value& ascii_character(unsigned char c) {
@@ -180,10 +188,7 @@ uint64_t Value::text_hash() const {
 }
 
 bool Value::texts_equal(const Value& other) const {
-  auto* left = static_cast<StringObject*>(heap_);
-  auto* right = static_cast<StringObject*>(other.heap_);
-  if (left->hash != right->hash && left->hash != 0 && right->hash != 0) return false;
-  return left->text == right->text;
+  return equal_texts(static_cast<StringObject*>(heap_), static_cast<StringObject*>(other.heap_));
 }
 
 Value Value::character_at(int64_t position) const {
@@ -200,7 +205,10 @@ const Value* Value::find(const Value& key) const {
   if (key.is(Kind::String)) {
     return dict->first_value(
         [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, key); },
-        [&](const Value& candidate) { return candidate.is(Kind::String) && candidate.same_text(key); });
+        [&](const Value& candidate) {
+          return candidate.is(Kind::String) &&
+                 equal_texts(static_cast<StringObject*>(candidate.heap_), static_cast<StringObject*>(key.heap_));
+        });
   }
   if (key.is(Kind::Int)) {
     int64_t k = key.as_int();
