@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -154,8 +155,17 @@ Result<Value> sum(ValueSpan arguments, Caller&) {
   return sum_over(Sequence(arguments[0]));
 }
 
+// A String is its own text; an Int's digits need not go through the general display.
 Result<Value> to_string(ValueSpan arguments, Caller&) {
-  return Value::string(arguments.empty() ? std::string() : arguments[0].display());
+  if (arguments.empty()) return Value::string(std::string());
+  const Value& value = arguments[0];
+  if (value.is(K::String)) return value;
+  if (value.is(K::Int)) {
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, value.as_int()).ptr;
+    return Value::string(std::string(digits, end));
+  }
+  return Value::string(value.display());
 }
 
 Result<Value> type(ValueSpan arguments, Caller&) {

@@ -30,24 +30,7 @@ class Caller {
   ~Caller() = default;
 };
 
-// The arguments a builtin is given: consecutive values wherever the caller keeps them (a list,
-// or a few values on the C++ stack), read only, valid for the call.
-class ValueSpan {
- public:
-  ValueSpan(const Value* values, size_t count) : values_(values), count_(count) {}
-  // Implicit: a list is passed as it stands.
-  ValueSpan(const ValueList& values) : values_(values.data()), count_(values.size()) {}
-  size_t size() const { return count_; }
-  bool empty() const { return count_ == 0; }
-  const Value& operator[](size_t i) const { return values_[i]; }
-  const Value* begin() const { return values_; }
-  const Value* end() const { return values_ + count_; }
-
- private:
-  const Value* values_;
-  size_t count_;
-};
-
+// The arguments a builtin is given (a ValueSpan) are valid for the call.
 using BuiltinFunction = std::function<Result<Value>(ValueSpan arguments, Caller& caller)>;
 
 struct Builtin {
@@ -101,7 +84,7 @@ class Sequence {
  public:
   Sequence() = default;
   explicit Sequence(Value value) : value_(std::move(value)) {
-    if (value_.is(Value::Kind::List)) items_ = value_.as_list().data();
+    if (value_.is(Value::Kind::List)) items_ = value_.as_list().begin();
   }
   explicit Sequence(IntRange range) : range_(range), is_range_(true) {}
   bool is_walkable() const { return is_range_ || value_.is(Value::Kind::List); }

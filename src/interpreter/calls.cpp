@@ -51,7 +51,7 @@ bool Evaluator::call(const Value& callee, ValueSpan arguments, Value& out) {
 }
 
 bool Evaluator::cannot_call(const Value& callee) {
-  return fail(fmt::format("cannot call non-function: {}", callee.display()));
+  return fail(fmt::format("cannot call non-function: {}", callee.display_in_message()));
 }
 
 Value Evaluator::function_value(const code::Closure& closure) {

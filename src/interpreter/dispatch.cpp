@@ -508,10 +508,8 @@ MatchConstant: {
 LoadElement:
   R[in->a] = R[in->b].as_list()[in->c];
   NEXT();
-LoadRest: {
-  const ValueList& items = R[in->b].as_list();
-  R[in->a] = Value::list(ValueList(items.begin() + in->c, items.end()));
-}
+LoadRest:
+  R[in->a] = R[in->b].tail(in->c);
   NEXT();
 Copy:
   R[in->a] = R[in->b];

@@ -23,11 +23,11 @@ bool Evaluator::index_value(const Value& target, const Value& index, Value& out)
       out = *value;
       return true;
     }
-    return fail(fmt::format("key not found: {}", index.display()));
+    return fail(fmt::format("key not found: {}", index.display_in_message()));
   }
   if (!index.is(K::Int)) return fail("cannot index this value");
   if (target.is(K::List)) {
-    const ValueList& items = target.as_list();
+    ValueSpan items = target.as_list();
     int64_t position = position_in(index.as_int(), static_cast<int64_t>(items.size()));
     if (position < 0 || position >= static_cast<int64_t>(items.size())) return fail(out_of_bounds(position));
     out = items[position];
@@ -44,7 +44,7 @@ bool Evaluator::index_value(const Value& target, const Value& index, Value& out)
 }
 
 bool Evaluator::member_value(const Value& object, const Value& name, Value& out) {
-  if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display()));
+  if (!object.is(K::Dict)) return fail(fmt::format("member access on unsupported type: {}", object.display_in_message()));
   if (const Value* value = object.find(name)) {
     out = *value;
     return true;

@@ -72,7 +72,7 @@ struct ExpressionLowering {
 
   ExprPtr operator()(const ast::expr::Integer& n) { return constant(Value::integer(n.value)); }
   ExprPtr operator()(const ast::expr::Float& n) { return constant(Value::floating(n.value)); }
-  ExprPtr operator()(const ast::expr::StringLit& n) { return constant(Value::string(n.value)); }
+  ExprPtr operator()(const ast::expr::StringLit& n) { return constant(lowering.text(n.value)); }
   ExprPtr operator()(const ast::expr::Boolean& n) { return constant(Value::boolean(n.value)); }
   ExprPtr operator()(const ast::expr::Identifier& n) {
     auto out = make<Name>();
@@ -122,7 +122,7 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::MemberAccess& n) {
     auto out = make<Member>();
     out->object = sub(*n.object);
-    out->name = Value::string(n.member);
+    out->name = lowering.text(n.member);
     return out;
   }
   ExprPtr operator()(const ast::expr::If& n) {
@@ -290,6 +290,15 @@ bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t firs
 }
 
 }  // namespace
+
+Value Lowering::text(const std::string& text) {
+  auto [it, inserted] = texts_.try_emplace(text);
+  if (inserted) {
+    it->second = Value::string(text);
+    it->second.text_hash();  // kept with the payload: a key compared with it is mostly ruled out by hash
+  }
+  return it->second;
+}
 
 bool Lowering::out_of_stack() {
   if (guard_.exhausted()) out_of_stack_ = true;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,9 @@ class Lowering {
   code::Pattern pattern(const ast::Pattern& pattern, code::ScopeSlots& shared);
   code::Closure function(std::optional<std::string> name, const std::vector<ast::Param>& params,
                          const ast::Expr& body);
+  // A String constant. Those of one program with the same text share one payload, so that a
+  // member name and the dictionary key it names compare by address.
+  Value text(const std::string& text);
   // Called at every level: once the stack runs low, lowering stops and `lower` fails.
   bool out_of_stack();
 
@@ -107,6 +111,7 @@ class Lowering {
   const StackGuard& guard_;
   bool out_of_stack_ = false;
   Function* function_ = nullptr;  // the function being lowered, innermost
+  std::unordered_map<std::string, Value> texts_;
 };
 
 }  // namespace ostrel

@@ -17,7 +17,7 @@ bool is_number(const Value& v) { return v.is(K::Int) || v.is(K::Float); }
 double as_double(const Value& v) { return v.is(K::Int) ? static_cast<double>(v.as_int()) : v.as_float(); }
 
 Error shows_both(const char* format, const Value& left, const Value& right) {
-  return Error{fmt::format(fmt::runtime(format), left.display(), right.display())};
+  return Error{fmt::format(fmt::runtime(format), left.display_in_message(), right.display_in_message())};
 }
 Error not_numeric(const Value& left, const Value& right) {
   return shows_both("arithmetic requires numeric operands, got {} and {}", left, right);
@@ -122,7 +122,7 @@ void concatenate(Value& left, const Value& right) {
     left.append_text(right.as_string());
     return;
   }
-  const ValueList& extra = right.as_list();
+  ValueSpan extra = right.as_list();
   ValueList& items = left.list_mut();
   items.insert(items.end(), extra.begin(), extra.end());
 }
