@@ -111,8 +111,7 @@ class Evaluator final : public Caller {
   const void* leave_call(Value& result_register, const code::Instruction*& ip, Value*& registers);
   void take_step_result(code::Op step, Walk& walk, Value& result);
   const code::Instruction* call_next_element(Value& result_register);
-  bool start_walk(Value& list, const char* not_a_list);
-  bool start_range_walk(const code::WalkedRange& walked, Value* arguments, uint32_t count);
+  bool start_walk(Sequence items, bool collects);
   bool call_registers(const code::Instruction& in);
   // An instruction's operand: one of the `registers` of the running frame, or a global
   // (kGlobalOperand).

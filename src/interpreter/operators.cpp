@@ -107,14 +107,23 @@ Result<Value> compare(Op op, const Value& left, const Value& right) {
 Result<Value> add_into(Value left, const Value& right) {
   if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
   if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
-  if (!is_concatenation(left, right)) return shows_both("cannot add {} and {}", left, right);
-  if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
+  switch (addition_growth(left, right)) {
+    case Growth::Other: return shows_both("cannot add {} and {}", left, right);
+    case Growth::TooLarge: return Error{kOutOfMemory};
+    case Growth::Grows: break;
+  }
   concatenate(left, right);
   return left;
 }
 
-bool is_concatenation(const Value& left, const Value& right) {
-  return (left.is(K::String) && right.is(K::String)) || (left.is(K::List) && right.is(K::List));
+Growth addition_growth(const Value& left, const Value& right) {
+  if (left.is(K::String) && right.is(K::String))
+    return fits_in_memory(left.as_string().size() + right.as_string().size(), 1) ? Growth::Grows : Growth::TooLarge;
+  if (left.is(K::List) && right.is(K::List)) {
+    size_t count = left.as_list().size() + right.as_list().size();
+    return fits_in_memory(count, sizeof(Value)) ? Growth::Grows : Growth::TooLarge;
+  }
+  return Growth::Other;
 }
 
 void concatenate(Value& left, const Value& right) {
@@ -125,11 +134,6 @@ void concatenate(Value& left, const Value& right) {
   const ValueList& extra = right.as_list();
   ValueList& items = left.list_mut();
   items.insert(items.end(), extra.begin(), extra.end());
-}
-
-bool sum_fits_in_memory(const Value& left, const Value& right) {
-  if (left.is(K::String)) return fits_in_memory(left.as_string().size() + right.as_string().size(), 1);
-  return fits_in_memory(left.as_list().size() + right.as_list().size(), sizeof(Value));
 }
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right) {
