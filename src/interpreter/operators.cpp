@@ -102,6 +102,11 @@ Result<Value> compare(Op op, const Value& left, const Value& right) {
   }
 }
 
+// A position counted from the end when negative.
+int64_t position_in(int64_t index, int64_t size) { return index >= 0 ? index : index + size; }
+
+std::string out_of_bounds(int64_t position) { return fmt::format("index {} out of bounds", position); }
+
 }  // namespace
 
 Result<Value> add_into(Value left, const Value& right) {
@@ -171,6 +176,33 @@ Result<Value> unary_operation(ast::UnaryOperator op, const Value& operand) {
       return Error{"cannot apply 'not' to non-boolean value"};
   }
   return operand;
+}
+
+Result<Value> index_value(const Value& target, const Value& index) {
+  if (target.is(K::Dict)) {
+    if (const Value* value = target.find(index)) return *value;
+    return Error{fmt::format("key not found: {}", index.display())};
+  }
+  if (!index.is(K::Int)) return Error{"cannot index this value"};
+  if (target.is(K::List)) {
+    const ValueList& items = target.as_list();
+    int64_t position = position_in(index.as_int(), static_cast<int64_t>(items.size()));
+    if (position < 0 || position >= static_cast<int64_t>(items.size())) return Error{out_of_bounds(position)};
+    return items[position];
+  }
+  if (target.is(K::String)) {
+    int64_t size = target.character_count();
+    int64_t position = position_in(index.as_int(), size);
+    if (position < 0 || position >= size) return Error{out_of_bounds(position)};
+    return target.character_at(position);
+  }
+  return Error{"cannot index this value"};
+}
+
+Result<Value> member_value(const Value& object, const Value& name) {
+  if (!object.is(K::Dict)) return Error{fmt::format("member access on unsupported type: {}", object.display())};
+  if (const Value* value = object.find(name)) return *value;
+  return Error{fmt::format("no member '{}' found", name.as_string())};
 }
 
 }  // namespace ostrel

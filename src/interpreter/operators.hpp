@@ -11,6 +11,9 @@ namespace ostrel {
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right);
 Result<Value> unary_operation(ast::UnaryOperator op, const Value& operand);
+// `target[index]` (a position counted from the end when negative) and `object.name`.
+Result<Value> index_value(const Value& target, const Value& index);
+Result<Value> member_value(const Value& object, const Value& name);
 
 // `left + right` with a left operand that is the caller's to change: two strings or two lists
 // grow it in place when nothing else holds its payload (a chain `a + b + c` or a loop building

@@ -4,6 +4,7 @@
 // the register base is fetched again after it.
 #include <fmt/format.h>
 
+#include "interpreter/builtins.hpp"
 #include "interpreter/evaluator.hpp"
 #include "interpreter/function.hpp"
 #include "interpreter/limits.hpp"
@@ -292,7 +293,7 @@ IndexConstant: {
     }
   }
   Value result;
-  if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
+  if (!check_operands(*in, target, index) || !take(index_value(target, index), result)) return false;
   R[in->a] = std::move(result);
 }
   NEXT();
@@ -300,7 +301,7 @@ Member: {
   const Value& object = in_place(in->b);
   if (in->q && !is_bound(object)) return undefined(operand<code::Ref>(in->q));
   Value result;
-  if (!member_value(object, operand<Value>(in->p), result)) return false;
+  if (!take(member_value(object, operand<Value>(in->p)), result)) return false;
   R[in->a] = std::move(result);
 }
   NEXT();
@@ -622,6 +623,24 @@ bool Evaluator::call_registers(const Instruction& in) {
   if (!take(builtin.function(ValueSpan(arguments, in.c), *this), result)) return false;
   stack_[base_ + in.a] = std::move(result);
   return true;
+}
+
+void Evaluator::unbind(const code::ScopeSlots& scope) {
+  for (uint32_t index : scope) local(index) = unbound();
+}
+
+bool Evaluator::cannot_call(const Value& callee) {
+  return fail(fmt::format("cannot call non-function: {}", callee.display()));
+}
+
+Value Evaluator::function_value(const code::Closure& closure) {
+  std::vector<Value> captures;
+  captures.reserve(closure.captures.size());
+  for (const code::Ref& ref : closure.captures) {
+    const Value* value = bound(ref);
+    captures.push_back(value ? *value : unbound());
+  }
+  return Value::function(new FunctionObject(closure.code, std::move(captures)));
 }
 
 }  // namespace ostrel
