@@ -220,11 +220,25 @@ const Value* Value::find(const Value& key) const {
                            [&](const Value& candidate) { return candidate.equals(key); });
 }
 
+// A case per kind: a kind without its name does not compile.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic error "-Wswitch"
 const char* Value::type_name() const {
-  static const char* const names[] = {"Int",   "Float", "String",   "Bool",      "List",
-                                      "Dict",  "Tuple", "Function", "BuiltinFn", "None"};
-  return names[static_cast<int>(kind_)];
+  switch (kind_) {
+    case Kind::Int: return "Int";
+    case Kind::Float: return "Float";
+    case Kind::String: return "String";
+    case Kind::Bool: return "Bool";
+    case Kind::List: return "List";
+    case Kind::Dict: return "Dict";
+    case Kind::Tuple: return "Tuple";
+    case Kind::Function: return "Function";
+    case Kind::BuiltinFn: return "BuiltinFn";
+    case Kind::None: return "None";
+  }
+  return "None";
 }
+#pragma GCC diagnostic pop
 
 namespace {
 

@@ -234,7 +234,7 @@ class InstructionCompiler {
   // still comes before anything the arguments do). Then the arguments that are bound variables
   // or constants are read in place too; the others are computed into temporaries first.
   void call(const Call& node, uint32_t result) {
-    if (node.mapping) return map_or_call(node, *node.mapping, result);
+    if (node.mapping != BuiltinKind::Plain) return map_or_call(node, node.mapping == BuiltinKind::Map, result);
     if (node.walked_range) return sum_of_range(node, result);
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
@@ -313,7 +313,7 @@ class InstructionCompiler {
   // loop instead of the builtin calling back into a loop of its own each time. The plain call
   // after MapStart takes every other case, with the builtin's checks. The callee goes right
   // below xs, where MapStart and RangeStart look for it.
-  void map_or_call(const Call& node, const Builtin& walker, uint32_t result) {
+  void map_or_call(const Call& node, bool map, uint32_t result) {
     uint32_t mark = next_;
     uint32_t callee = temporary();
     expression(*node.callee, callee);
@@ -331,9 +331,8 @@ class InstructionCompiler {
       expression(*node.arguments[0], function);
       expression(*node.arguments[1], sequence);
     }
-    bool map = walker.name == "map";
     size_t start = here();
-    emit({Op::MapStart, {}, {}, 0, sequence, map, &walker});
+    emit({Op::MapStart, {}, {}, 0, sequence, map});
     std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
     arguments = {{Argument::From::Temporary, function}, {Argument::From::Temporary, sequence}};
     emit({Op::Call, {}, {}, result, callee, 2, nullptr, arguments.data()});
