@@ -27,10 +27,13 @@ bool Evaluator::finish_compound(const code::CompoundAssign& node, Value current,
 // `x op= v` on the slot that holds x. Text and lists grow where they are held (copied first when
 // anything else holds them too); `x += x` takes the general path, which copies.
 bool Evaluator::update(ast::BinaryOperator op, Value& target, const Value& change) {
-  if (op == ast::BinaryOperator::Add && &target != &change && is_concatenation(target, change)) {
-    if (!sum_fits_in_memory(target, change)) return fail(kOutOfMemory);
-    concatenate(target, change);
-    return true;
+  if (op == ast::BinaryOperator::Add && &target != &change) {
+    Growth growth = addition_growth(target, change);
+    if (growth == Growth::TooLarge) return fail(kOutOfMemory);
+    if (growth == Growth::Grows) {
+      concatenate(target, change);
+      return true;
+    }
   }
   Value result;
   Result<Value> computed =
@@ -49,10 +52,10 @@ bool Evaluator::assign_sum(const code::Ref& target, Value current, const Value& 
     assign(target, std::move(sum));
     return true;
   }
-  if (is_concatenation(current, addend)) {
-    if (!sum_fits_in_memory(current, addend)) return fail(kOutOfMemory);
-    if (change_in_place(target, current, [&](Value& value) { concatenate(value, addend); })) return true;
-  }
+  Growth growth = addition_growth(current, addend);
+  if (growth == Growth::TooLarge) return fail(kOutOfMemory);
+  if (growth == Growth::Grows && change_in_place(target, current, [&](Value& value) { concatenate(value, addend); }))
+    return true;
   if (!take(add_into(std::move(current), addend), sum)) return false;
   assign(target, std::move(sum));
   return true;
@@ -60,7 +63,7 @@ bool Evaluator::assign_sum(const code::Ref& target, Value current, const Value& 
 
 // The rest of `x = append(list, item)` once the callee is known to be the builtin append.
 bool Evaluator::append_into(const code::Ref& target, Value list, Value item) {
-  if (!list.is(K::List)) return fail("append() first argument must be a list");
+  if (!list.is(K::List)) return fail(kAppendToNonList);
   auto push = [&](Value& grown) { grown.list_mut().push_back(std::move(item)); };
   if (change_in_place(target, list, push)) return true;
   push(list);

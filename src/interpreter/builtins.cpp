@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -43,9 +44,7 @@ uint64_t range_count(int64_t start, int64_t end, int64_t step) {
 
 Result<Value> range(ValueSpan arguments, Caller&) {
   OSTREL_TRY(range, range_of(arguments));
-  if (!fits_in_memory(range.count, sizeof(Value))) return Error{kOutOfMemory};
-  ValueList items;
-  items.reserve(range.count);
+  OSTREL_TRY(items, room_for_results(Sequence(range)));
   for (uint64_t i = 0; i < range.count; ++i) items.push_back(Value::integer(range.at(i)));
   return Value::list(std::move(items));
 }
@@ -139,21 +138,30 @@ Result<Value> to_float(ValueSpan arguments, Caller&) {
 
 Result<Value> map(ValueSpan arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"map() takes 2 arguments (function, list)"};
-  return map_over(arguments[0], Sequence(arguments[1]), caller);
+  return walk_over(BuiltinKind::Map, arguments[0], Sequence(arguments[1]), caller);
 }
 
 Result<Value> filter(ValueSpan arguments, Caller& caller) {
   if (arguments.size() != 2) return Error{"filter() takes 2 arguments (function, list)"};
-  return filter_over(arguments[0], Sequence(arguments[1]), caller);
+  return walk_over(BuiltinKind::Filter, arguments[0], Sequence(arguments[1]), caller);
 }
 
+// Without an argument, sum has nothing to walk.
 Result<Value> sum(ValueSpan arguments, Caller&) {
-  if (arguments.empty()) return Error{"sum() requires a list argument"};
-  return sum_over(Sequence(arguments[0]));
+  return sum_over(arguments.empty() ? Sequence() : Sequence(arguments[0]));
 }
 
+// A String is its own text; an Int's digits need not go through the general display.
 Result<Value> to_string(ValueSpan arguments, Caller&) {
-  return Value::string(arguments.empty() ? std::string() : arguments[0].display());
+  if (arguments.empty()) return Value::string(std::string());
+  const Value& value = arguments[0];
+  if (value.is(K::String)) return value;
+  if (value.is(K::Int)) {
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, value.as_int()).ptr;
+    return Value::string(std::string(digits, end));
+  }
+  return Value::string(value.display());
 }
 
 Result<Value> type(ValueSpan arguments, Caller&) {
@@ -162,7 +170,7 @@ Result<Value> type(ValueSpan arguments, Caller&) {
 
 Result<Value> append(ValueSpan arguments, Caller&) {
   if (arguments.size() != 2) return Error{"append() takes 2 arguments (list, item)"};
-  if (!arguments[0].is(K::List)) return Error{"append() first argument must be a list"};
+  if (!arguments[0].is(K::List)) return Error{kAppendToNonList};
   Value list = arguments[0];
   list.list_mut().push_back(arguments[1]);
   return list;
@@ -174,23 +182,18 @@ const std::vector<Builtin>& builtins() {
   static const std::vector<Builtin> table = {
       {"print", print},
       {"println", print},
-      {"len", length},
-      {"range", range},
+      {"len", length, BuiltinKind::Length},
+      {"range", range, BuiltinKind::Range},
       {"str", to_string},
       {"int", to_int},
       {"float", to_float},
       {"type", type},
-      {"map", map},
-      {"filter", filter},
-      {"sum", sum},
-      {"append", append},
+      {"map", map, BuiltinKind::Map},
+      {"filter", filter, BuiltinKind::Filter},
+      {"sum", sum, BuiltinKind::Sum},
+      {"append", append, BuiltinKind::Append},
   };
   return table;
-}
-
-bool is_append(const Value& callee) {
-  static const Builtin* const entry = builtin_named("append");
-  return is_builtin(callee, entry);
 }
 
 const Builtin* builtin_named(std::string_view name) {
@@ -211,29 +214,31 @@ Result<IntRange> range_of(ValueSpan arguments) {
   return range;
 }
 
-Result<Value> map_over(const Value& callee, const Sequence& items, Caller& caller) {
-  if (!items.is_walkable()) return Error{"map() second argument must be a list"};
-  // The result is as long as the range, which was refused before it was built, not after.
+Result<ValueList> room_for_results(const Sequence& items) {
   if (items.is_range() && !fits_in_memory(items.size(), sizeof(Value))) return Error{kOutOfMemory};
   ValueList results;
   results.reserve(items.size());
-  ValueList argument(1);
-  for (uint64_t i = 0; i < items.size(); ++i) {
-    argument[0] = items.at(i);
-    OSTREL_TRY(result, caller.call_value(callee, argument));
-    results.push_back(std::move(result));
-  }
-  return Value::list(std::move(results));
+  return results;
 }
 
-Result<Value> filter_over(const Value& callee, const Sequence& items, Caller& caller) {
-  if (!items.is_walkable()) return Error{"filter() second argument must be a list"};
+void keep_result(BuiltinKind walker, const Sequence& items, uint64_t i, Value&& result, ValueList& kept) {
+  if (walker == BuiltinKind::Map) kept.push_back(std::move(result));
+  else if (is_true(result)) kept.push_back(items.at(i));
+}
+
+Result<Value> walk_over(BuiltinKind walker, const Value& callee, const Sequence& items, Caller& caller) {
+  bool map = walker == BuiltinKind::Map;
+  if (!items.is_walkable()) return Error{map ? "map() second argument must be a list" : "filter() second argument must be a list"};
   ValueList kept;
+  if (map) {
+    OSTREL_TRY(room, room_for_results(items));
+    kept = std::move(room);
+  }
   ValueList argument(1);
   for (uint64_t i = 0; i < items.size(); ++i) {
     argument[0] = items.at(i);
     OSTREL_TRY(result, caller.call_value(callee, argument));
-    if (is_true(result)) kept.push_back(std::move(argument[0]));
+    keep_result(walker, items, i, std::move(result), kept);
   }
   return Value::list(std::move(kept));
 }

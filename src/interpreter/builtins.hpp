@@ -30,29 +30,19 @@ class Caller {
   ~Caller() = default;
 };
 
-// The arguments a builtin is given: consecutive values wherever the caller keeps them (a list,
-// or a few values on the C++ stack), read only, valid for the call.
-class ValueSpan {
- public:
-  ValueSpan(const Value* values, size_t count) : values_(values), count_(count) {}
-  // Implicit: a list is passed as it stands.
-  ValueSpan(const ValueList& values) : values_(values.data()), count_(values.size()) {}
-  size_t size() const { return count_; }
-  bool empty() const { return count_ == 0; }
-  const Value& operator[](size_t i) const { return values_[i]; }
-  const Value* begin() const { return values_; }
-  const Value* end() const { return values_ + count_; }
-
- private:
-  const Value* values_;
-  size_t count_;
-};
-
+// The arguments a builtin is given (a ValueSpan) are valid for the call.
 using BuiltinFunction = std::function<Result<Value>(ValueSpan arguments, Caller& caller)>;
+
+// The builtins that lowering and the compiler know by identity: a call of range is walked
+// without building its list, map, filter and sum walk theirs in the dispatch loop, and
+// `x = append(x, item)` grows x in place, and len counts where it is called, for as long as the
+// name stands for the builtin.
+enum class BuiltinKind : uint8_t { Plain, Range, Map, Filter, Sum, Append, Length };
 
 struct Builtin {
   std::string name;  // as "<builtin:NAME>" shows it: "len", or "fs.read" for a module member
   BuiltinFunction function;
+  BuiltinKind kind = BuiltinKind::Plain;
 };
 
 // A library module, bound in the global scope as a dictionary from each member's own name
@@ -67,11 +57,8 @@ struct Module {
   }
 };
 
-// The twelve builtins, in the order the global scope binds them.
+// The builtins, in the order the global scope binds them.
 const std::vector<Builtin>& builtins();
-
-// True for the builtin `append`, whose `x = append(x, item)` form may grow x in place.
-bool is_append(const Value& callee);
 
 // What `len` gives: the bytes of a String, the elements of a List, the pairs of a Dict; false
 // for anything else.
@@ -87,10 +74,12 @@ inline bool length_of(const Value& value, int64_t& out) {
 // The builtin of that name, or null (module members are not builtins).
 const Builtin* builtin_named(std::string_view name);
 
-// Whether a value is that builtin's own value (scripts may bind its name to something else).
-inline bool is_builtin(const Value& value, const Builtin* entry) {
-  return value.is(Value::Kind::BuiltinFn) && &value.as_builtin() == entry;
+// Whether a value is the builtin of that kind (scripts may bind its name to something else).
+inline bool is_builtin(const Value& value, BuiltinKind kind) {
+  return value.is(Value::Kind::BuiltinFn) && value.as_builtin().kind == kind;
 }
+
+inline constexpr const char* kAppendToNonList = "append() first argument must be a list";
 
 // The integers a range(...) call lists, counted instead of stored.
 struct IntRange {
@@ -112,7 +101,7 @@ class Sequence {
  public:
   Sequence() = default;
   explicit Sequence(Value value) : value_(std::move(value)) {
-    if (value_.is(Value::Kind::List)) items_ = value_.as_list().data();
+    if (value_.is(Value::Kind::List)) items_ = value_.as_list().begin();
   }
   explicit Sequence(IntRange range) : range_(range), is_range_(true) {}
   bool is_walkable() const { return is_range_ || value_.is(Value::Kind::List); }
@@ -129,10 +118,17 @@ class Sequence {
   bool is_range_ = false;
 };
 
-// map, filter and sum over an evaluated sequence, with the checks that follow the argument
-// count and the same messages as the builtins.
-Result<Value> map_over(const Value& callee, const Sequence& items, Caller& caller);
-Result<Value> filter_over(const Value& callee, const Sequence& items, Caller& caller);
+// Room for one result per element of `items`. A range, which was never built, is refused when
+// its results would not fit, before anything is built.
+Result<ValueList> room_for_results(const Sequence& items);
+
+// What map (every result) or filter (the elements whose result is true) keeps of the call of its
+// function on element `i` of the items; the dispatch loop's walks keep theirs the same way.
+void keep_result(BuiltinKind walker, const Sequence& items, uint64_t i, Value&& result, ValueList& kept);
+
+// The walks of map and filter (`walker`) and of sum over an evaluated sequence, with the checks
+// that follow the argument count.
+Result<Value> walk_over(BuiltinKind walker, const Value& callee, const Sequence& items, Caller& caller);
 Result<Value> sum_over(const Sequence& items);
 
 }  // namespace ostrel

@@ -92,8 +92,7 @@ struct Pipe final : Node<ExprKind::Pipe> { ExprPtr left, right; };
 // A range(...) call walked without building it while `range` (and `walker`) are still the
 // builtins: the iterable of a loop or comprehension, or the list argument of map, filter or sum.
 struct WalkedRange {
-  const Builtin* range = nullptr;
-  const Builtin* walker = nullptr;  // map, filter or sum; null for loops and comprehensions
+  BuiltinKind walker = BuiltinKind::Plain;  // Map, Filter or Sum; Plain for loops and comprehensions
   bool collects = false;  // one result per element (map, a comprehension without a condition)
 };
 struct Call final : Node<ExprKind::Call> {
@@ -101,12 +100,11 @@ struct Call final : Node<ExprKind::Call> {
   std::vector<ExprPtr> arguments;
   // `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`.
   std::optional<WalkedRange> walked_range;
-  // A call `map(f, xs)` or `filter(f, xs)`: the builtin the name stood for when compiled. While
-  // it still does, the dispatch loop walks xs and calls f for each element itself.
-  const Builtin* mapping = nullptr;
-  // A call `len(x)`: the builtin the name stood for when compiled. While it still does, the
-  // dispatch loop counts x itself.
-  const Builtin* length = nullptr;
+  // Map or Filter for a call `map(f, xs)` or `filter(f, xs)`: while the name stands for that
+  // builtin, the dispatch loop walks xs and calls f for each element itself.
+  BuiltinKind mapping = BuiltinKind::Plain;
+  // A call `len(x)`: while the name stands for the builtin len, the dispatch loop counts x itself.
+  bool counts = false;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {

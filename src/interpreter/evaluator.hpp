@@ -4,9 +4,10 @@
 //   syntax tree (ast/, from the parser)
 //     -> lowering (lowering.cpp): one top-level statement at a time, into the lowered form of
 //        code.hpp, with every name resolved to slots (see lowering.hpp for how)
-//     -> instructions (instructions.hpp, compile_instructions.cpp): each function body and each
-//        top-level statement, as register instructions over its frame's slots
-//     -> dispatch (dispatch.cpp): one loop runs them, calls between functions included
+//     -> instructions (instructions.def, instructions.hpp, compiler.cpp): each function body and
+//        each top-level statement, as register instructions over its frame's slots
+//     -> the loop (loop.cpp): one dispatch loop runs them, calls between functions included;
+//        interpreter.cpp is its front, where programs and calls from outside come in
 //     -> output through the OutputSink that the Interpreter owns.
 //
 // Who owns what: the caller owns the syntax tree, which is only read; lowered statements live
@@ -14,7 +15,8 @@
 // own their captured values. The evaluator owns the global table (globals_) and one value stack
 // (stack_) on which every call and every top-level statement gets a frame of slots at base_; a
 // call puts its arguments straight into the callee's slots and allocates nothing else.
-// Operators live in operators.cpp, builtins in builtins.cpp.
+// Values live in value.cpp, what operators, indexing and member access compute in
+// operators.cpp, builtins in builtins.cpp.
 //
 // Errors: every operation returns true with its value in `out`, or false with the message in
 // error_ (set by fail); results of builtins and operators are taken in by take(). Results are
@@ -39,9 +41,9 @@ namespace ostrel {
 
 struct FunctionObject;
 
-// A walk over a list or range in the dispatch loop (a for loop, or map or filter calling a user
-// function): its elements, their count, the next one's position and, for map and filter, the
-// results so far.
+// A walk over a list or range in the dispatch loop (a for loop, a comprehension, map or filter
+// calling a user function, sum): its elements, their count, the next one's position and, for
+// comprehensions, map and filter, the results so far.
 struct Walk {
   Sequence items;
   uint64_t count = 0;
@@ -64,7 +66,8 @@ struct ActiveCall {
 
 class Evaluator final : public Caller {
  public:
-  // `moves_globals`: see code::Moves.
+  // interpreter.cpp, the front: programs, and calls from outside the loop. `moves_globals`: see
+  // code::Moves.
   Evaluator(OutputSink& output, const std::vector<Module>& modules, bool moves_globals);
   Evaluator(const Evaluator&) = delete;
   Evaluator& operator=(const Evaluator&) = delete;
@@ -75,8 +78,9 @@ class Evaluator final : public Caller {
   void for_each_binding(const std::function<void(std::string_view, const Value&)>& visit) const;
 
  private:
-  // statements.cpp
+  // interpreter.cpp
   Result<Value> run_statements(const ast::Stmt& program);
+  bool call(const Value& callee, ValueSpan arguments, Value& out);
 
   // Variables. Slot references stay valid only until the stack grows (the next call).
   Value& slot(code::Slot slot) { return slot.global ? globals_[slot.index] : stack_[base_ + slot.index]; }
@@ -95,9 +99,9 @@ class Evaluator final : public Caller {
     if (!target) target = &slot(ref.slots.front());
     *target = std::move(value);
   }
-  void unbind(const code::ScopeSlots& scope);
 
-  // dispatch.cpp: the instructions of function bodies and top-level statements.
+  // loop.cpp: the dispatch loop, which runs the instructions of every top-level statement and
+  // function body, the calls and walks it makes, and the values it makes.
   bool run(const code::Chunk& chunk, Value& out);
   bool dispatch(const code::Chunk& chunk, Value& out);
   void unwind(size_t calls, size_t walks);
@@ -112,8 +116,7 @@ class Evaluator final : public Caller {
   const void* leave_call(Value& result_register, const code::Instruction*& ip, Value*& registers);
   void take_step_result(code::Op step, Walk& walk, Value& result);
   const code::Instruction* call_next_element(Value& result_register);
-  bool start_walk(Value& list, const char* not_a_list);
-  bool start_range_walk(const code::WalkedRange& walked, Value* arguments, uint32_t count);
+  bool start_walk(Sequence items, bool collects);
   bool call_registers(const code::Instruction& in);
   // An instruction's operand: one of the `registers` of the running frame, or a global
   // (kGlobalOperand).
@@ -127,23 +130,17 @@ class Evaluator final : public Caller {
                bool& holds);
   bool general_comparison(const code::Instruction& in, const Value& left, const Value& right, bool& holds);
   bool undefined(const code::Ref& ref);
+  void unbind(const code::ScopeSlots& scope);
+  bool cannot_call(const Value& callee);
+  Value function_value(const code::Closure& closure);
 
-  // expressions.cpp
-  bool index_value(const Value& target, const Value& index, Value& out);
-  bool member_value(const Value& object, const Value& name, Value& out);
-
-  // assignments.cpp
+  // assignments.cpp: the loop's assignments that grow a variable's value where it is held.
   bool finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out);
   bool update(ast::BinaryOperator op, Value& target, const Value& change);
   bool assign_sum(const code::Ref& target, Value current, const Value& addend, Value& out);
   bool append_into(const code::Ref& target, Value list, Value item);
   template <class Change>
   bool change_in_place(const code::Ref& target, Value& current, Change change);
-
-  // calls.cpp
-  bool call(const Value& callee, ValueSpan arguments, Value& out);
-  bool cannot_call(const Value& callee);
-  Value function_value(const code::Closure& closure);
 
   bool fail(std::string message) {
     error_ = std::move(message);
@@ -163,7 +160,7 @@ class Evaluator final : public Caller {
   StackGuard stack_guard_;
   bool moves_globals_;
   size_t call_depth_ = 0;
-  // The walks the dispatch loop is in (for loops, comprehensions, map and filter), innermost last.
+  // The walks the dispatch loop is in (loops, comprehensions, map, filter, sum), innermost last.
   std::vector<Walk> walks_;
   std::vector<ActiveCall> calls_;  // the calls the dispatch loop is in, innermost last
   // By argument count: the instructions of a call from outside the loop (see call).

@@ -2,7 +2,7 @@
 // The instruction set: the lowered form (names, constants, operators, calls, conditionals,
 // loops, matches with their patterns, blocks, assignments, lambdas, collections, comprehensions,
 // pipes, map and filter over user functions) as a flat array of register instructions that one
-// dispatch loop runs (dispatch.cpp). Registers are slots of the running frame: a variable's own
+// dispatch loop runs (loop.cpp). Registers are slots of the running frame: a variable's own
 // slot (or a global's) when an operand can be read in place, otherwise a temporary slot above
 // the variables. The instructions themselves are listed once, in instructions.def.
 // Every construct compiles; code nested too deeply to compile on the stack left is refused as

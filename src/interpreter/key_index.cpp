@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <unordered_map>
 
 namespace ostrel {
 namespace {
@@ -22,20 +23,32 @@ uint64_t mix(uint64_t x) {
 
 uint64_t combine(uint64_t seed, uint64_t hash) { return mix(seed ^ (hash + kListSeed + (seed << 6))); }
 
-// 1 and 1.0 are equal, so every number hashes as a double; 0.0 and -0.0 are equal too.
-uint64_t number_hash(double number) {
-  if (number == 0) number = 0.0;
+// Integers of this size and beyond may equal a double that other integers equal too.
+constexpr int64_t kExactInDouble = int64_t{1} << 53;
+
+// 1 and 1.0 are equal and must hash alike. Integers smaller than kExactInDouble, and the doubles
+// equal to them (0.0 and -0.0 included), hash as the integer itself: keys counted up from some
+// start then sit side by side in the index, as in their pairs (the probe sequence parts keys
+// whose low bits agree); other numbers hash by their double.
+uint64_t double_hash(double number) {
+  if (number > -kExactInDouble && number < kExactInDouble && number == std::trunc(number))
+    return static_cast<uint64_t>(static_cast<int64_t>(number));
   uint64_t bits;
   std::memcpy(&bits, &number, sizeof bits);
   return mix(bits);
 }
 
+uint64_t integer_hash(int64_t number) {
+  if (number > -kExactInDouble && number < kExactInDouble) return static_cast<uint64_t>(number);
+  return double_hash(static_cast<double>(number));
+}
+
 std::optional<uint64_t> scalar_hash(const Value& value) {
   switch (value.kind()) {
-    case K::Int: return number_hash(static_cast<double>(value.as_int()));
+    case K::Int: return integer_hash(value.as_int());
     case K::Float:
       if (std::isnan(value.as_float())) return std::nullopt;
-      return number_hash(value.as_float());
+      return double_hash(value.as_float());
     case K::String: return value.text_hash();
     case K::Bool: return mix(value.as_bool() ? 3 : 2);
     case K::None: return mix(1);
@@ -43,32 +56,57 @@ std::optional<uint64_t> scalar_hash(const Value& value) {
   }
 }
 
-// Lists nest without bound, so they are walked with a stack of their own.
+// Lists nest without bound, so they are walked with a stack of their own. A list's hash is made
+// from its elements' hashes, so a payload met more than once (a list that holds one list many
+// times over, at many levels) is hashed once.
 std::optional<uint64_t> list_hash(const Value& list) {
   struct Frame {
-    const ValueList* items;
+    const Value* list;
     size_t next;
+    uint64_t hash;
   };
-  uint64_t hash = combine(kListSeed, list.as_list().size());
-  std::vector<Frame> stack{{&list.as_list(), 0}};
+  auto start = [](const Value& v) { return Frame{&v, 0, combine(kListSeed, v.as_list().size())}; };
+  std::vector<Frame> stack{start(list)};
+  std::unordered_map<const HeapObject*, uint64_t> shared_hashes;
+  uint64_t finished = 0;
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (top.next == top.items->size()) {
+    ValueSpan items = top.list->as_list();
+    if (top.next == items.size()) {
+      finished = top.hash;
+      const HeapObject* payload = top.list->payload();
       stack.pop_back();
+      if (payload->refs > 1) shared_hashes.emplace(payload, finished);
+      if (!stack.empty()) stack.back().hash = combine(stack.back().hash, finished);
       continue;
     }
-    const Value& item = (*top.items)[top.next++];
+    const Value& item = items[top.next++];
     if (item.is(K::List)) {
-      hash = combine(hash, kListSeed + item.as_list().size());
-      stack.push_back({&item.as_list(), 0});
+      auto known = item.payload()->refs > 1 ? shared_hashes.find(item.payload()) : shared_hashes.end();
+      if (known != shared_hashes.end()) top.hash = combine(top.hash, known->second);
+      else stack.push_back(start(item));
     } else if (std::optional<uint64_t> item_hash = scalar_hash(item)) {
-      hash = combine(hash, *item_hash);
+      top.hash = combine(top.hash, *item_hash);
     } else {
       return std::nullopt;
     }
   }
-  return hash;
+  return finished;
 }
+
+// The slots a hash visits: its own first, then a walk that the hash's higher bits drive, so that
+// keys whose low bits agree (multiples of a power of two, say) part after a step or two. Every
+// slot is reached once those bits are used up, and the index is at most half full.
+struct Probe {
+  size_t slot;
+  uint64_t perturb;
+  size_t mask;
+  Probe(uint64_t hash, size_t slot_mask) : slot(hash & slot_mask), perturb(hash), mask(slot_mask) {}
+  void next() {
+    perturb >>= 5;
+    slot = (slot * 5 + 1 + perturb) & mask;
+  }
+};
 
 // Whether every value equal to `later` is equal to `earlier` too, so that `later` can never
 // be the first match. Not so for lists: [2 ** 53] and [2.0 ** 53] are equal, yet only the
@@ -95,9 +133,9 @@ KeyIndex::KeyIndex(const ValuePairs& pairs) {
     if (!hash) continue;
     auto shadowed = [&](const Value& earlier) { return shadows(earlier, key); };
     if (probe(pairs, *hash, shadowed) != npos) continue;
-    size_t slot = *hash & (capacity - 1);
-    while (slots_[slot].position != 0) slot = (slot + 1) & (capacity - 1);
-    slots_[slot] = {static_cast<uint32_t>(*hash >> 32), static_cast<uint32_t>(position + 1)};
+    Probe probe(*hash, capacity - 1);
+    while (slots_[probe.slot].position != 0) probe.next();
+    slots_[probe.slot] = {static_cast<uint32_t>(*hash >> 32), static_cast<uint32_t>(position + 1)};
   }
 }
 
@@ -105,11 +143,10 @@ KeyIndex::KeyIndex(const ValuePairs& pairs) {
 // the first match found is the first matching pair.
 template <class Matches>
 size_t KeyIndex::probe(const ValuePairs& pairs, uint64_t hash, Matches matches) const {
-  size_t mask = slots_.size() - 1;
   uint32_t check = static_cast<uint32_t>(hash >> 32);
-  for (size_t slot = hash & mask; slots_[slot].position != 0; slot = (slot + 1) & mask) {
-    size_t position = slots_[slot].position - 1;
-    if (slots_[slot].check == check && matches(pairs[position].first)) return position;
+  for (Probe probe(hash, slots_.size() - 1); slots_[probe.slot].position != 0; probe.next()) {
+    size_t position = slots_[probe.slot].position - 1;
+    if (slots_[probe.slot].check == check && matches(pairs[position].first)) return position;
   }
   return npos;
 }
@@ -120,10 +157,13 @@ size_t KeyIndex::find(const ValuePairs& pairs, const Value& key) const {
   return probe(pairs, *hash, [&](const Value& candidate) { return candidate.equals(key); });
 }
 
-size_t KeyIndex::find_text(const ValuePairs& pairs, std::string_view text, uint64_t hash) const {
-  return probe(pairs, hash, [&](const Value& candidate) {
-    return candidate.is(K::String) && candidate.as_string() == text;
-  });
+size_t KeyIndex::find_text(const ValuePairs& pairs, const Value& key) const {
+  return probe(pairs, key.text_hash(),
+               [&](const Value& candidate) { return candidate.is(K::String) && candidate.same_text(key); });
+}
+
+size_t KeyIndex::find_integer(const ValuePairs& pairs, int64_t key) const {
+  return probe(pairs, integer_hash(key), [&](const Value& candidate) { return candidate.equals_integer(key); });
 }
 
 }  // namespace ostrel

@@ -17,46 +17,41 @@ const std::string* identifier_name(const ast::ExprPtr& e) {
   return id ? &id->name : nullptr;
 }
 
-bool is_call_to(const ast::Expr& e, std::string_view name) {
+// The kind of builtin a call's callee names, if its name is one of the builtins'. The compiled
+// code checks that the name still stands for that builtin when it runs.
+BuiltinKind callee_kind(const ast::expr::FunctionCall& call) {
+  const std::string* callee = identifier_name(call.callee);
+  const Builtin* builtin = callee ? builtin_named(*callee) : nullptr;
+  return builtin ? builtin->kind : BuiltinKind::Plain;
+}
+
+bool calls_range(const ast::Expr& e) {
   auto* call = std::get_if<ast::expr::FunctionCall>(&e.node);
-  const std::string* callee = call ? identifier_name(call->callee) : nullptr;
-  return callee && *callee == name;
+  return call && callee_kind(*call) == BuiltinKind::Range;
 }
 
-// The builtin range when the expression is a call of that name: a walk need not build it.
-const Builtin* range_call(const ast::Expr& e) { return is_call_to(e, "range") ? builtin_named("range") : nullptr; }
-
-// A loop's or comprehension's iterable that is a call of the name range.
+// A loop's or comprehension's iterable that is a call of range.
 std::optional<WalkedRange> walked_iterable(const ast::Expr& iterable, bool collects) {
-  if (const Builtin* range = range_call(iterable)) return WalkedRange{range, nullptr, collects};
+  if (calls_range(iterable)) return WalkedRange{BuiltinKind::Plain, collects};
   return std::nullopt;
 }
 
-// A call to map or filter whose list argument, or to sum whose first argument, is a call of the
-// name range.
+// A call to map or filter whose list argument, or to sum whose first argument, is a call of
+// range.
 std::optional<WalkedRange> walked_range(const ast::expr::FunctionCall& call) {
-  const std::string* callee = identifier_name(call.callee);
-  if (!callee) return std::nullopt;
+  BuiltinKind kind = callee_kind(call);
   const auto& arguments = call.arguments;
-  bool mapping = *callee == "map" || *callee == "filter";
-  if (mapping && arguments.size() == 2 && range_call(*arguments[1]))
-    return WalkedRange{range_call(*arguments[1]), builtin_named(*callee), *callee == "map"};
-  if (*callee == "sum" && !arguments.empty() && range_call(*arguments[0]))
-    return WalkedRange{range_call(*arguments[0]), builtin_named(*callee), false};
+  bool mapping = kind == BuiltinKind::Map || kind == BuiltinKind::Filter;
+  if (mapping && arguments.size() == 2 && calls_range(*arguments[1])) return WalkedRange{kind, kind == BuiltinKind::Map};
+  if (kind == BuiltinKind::Sum && !arguments.empty() && calls_range(*arguments[0])) return WalkedRange{kind, false};
   return std::nullopt;
 }
 
-// The builtin map or filter when the call is one of them with two arguments.
-const Builtin* mapping_call(const ast::expr::FunctionCall& call) {
-  const std::string* callee = identifier_name(call.callee);
-  if (!callee || call.arguments.size() != 2 || (*callee != "map" && *callee != "filter")) return nullptr;
-  return builtin_named(*callee);
-}
-
-// The builtin len when the call is one of it with one argument.
-const Builtin* length_call(const ast::expr::FunctionCall& call) {
-  const std::string* callee = identifier_name(call.callee);
-  return callee && *callee == "len" && call.arguments.size() == 1 ? builtin_named("len") : nullptr;
+// Map or filter when the call is one of them with two arguments.
+BuiltinKind mapping_call(const ast::expr::FunctionCall& call) {
+  BuiltinKind kind = callee_kind(call);
+  bool mapping = kind == BuiltinKind::Map || kind == BuiltinKind::Filter;
+  return mapping && call.arguments.size() == 2 ? kind : BuiltinKind::Plain;
 }
 
 // Which in-place form, if any, `target = value` has.
@@ -66,9 +61,8 @@ InPlace in_place_form(const std::string& target, const ast::Expr& value) {
     if (binary->op == ast::BinaryOperator::Add && left && *left == target) return InPlace::Add;
   }
   if (auto* call = std::get_if<ast::expr::FunctionCall>(&value.node)) {
-    const std::string* callee = identifier_name(call->callee);
     const std::string* first = call->arguments.size() == 2 ? identifier_name(call->arguments[0]) : nullptr;
-    if (callee && *callee == "append" && first && *first == target) return InPlace::Append;
+    if (callee_kind(*call) == BuiltinKind::Append && first && *first == target) return InPlace::Append;
   }
   return InPlace::No;
 }
@@ -78,7 +72,7 @@ struct ExpressionLowering {
 
   ExprPtr operator()(const ast::expr::Integer& n) { return constant(Value::integer(n.value)); }
   ExprPtr operator()(const ast::expr::Float& n) { return constant(Value::floating(n.value)); }
-  ExprPtr operator()(const ast::expr::StringLit& n) { return constant(Value::string(n.value)); }
+  ExprPtr operator()(const ast::expr::StringLit& n) { return constant(lowering.text(n.value)); }
   ExprPtr operator()(const ast::expr::Boolean& n) { return constant(Value::boolean(n.value)); }
   ExprPtr operator()(const ast::expr::Identifier& n) {
     auto out = make<Name>();
@@ -117,7 +111,7 @@ struct ExpressionLowering {
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
     out->walked_range = walked_range(n);
     out->mapping = mapping_call(n);
-    out->length = length_call(n);
+    out->counts = callee_kind(n) == BuiltinKind::Length && n.arguments.size() == 1;
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {
@@ -129,7 +123,7 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::MemberAccess& n) {
     auto out = make<Member>();
     out->object = sub(*n.object);
-    out->name = Value::string(n.member);
+    out->name = lowering.text(n.member);
     return out;
   }
   ExprPtr operator()(const ast::expr::If& n) {
@@ -297,6 +291,15 @@ bool params_follow_one_another(const std::vector<uint32_t>& slots, uint32_t firs
 }
 
 }  // namespace
+
+Value Lowering::text(const std::string& text) {
+  auto [it, inserted] = texts_.try_emplace(text);
+  if (inserted) {
+    it->second = Value::string(text);
+    it->second.text_hash();  // kept with the payload: a key compared with it is mostly ruled out by hash
+  }
+  return it->second;
+}
 
 bool Lowering::out_of_stack() {
   if (guard_.exhausted()) out_of_stack_ = true;

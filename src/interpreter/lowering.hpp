@@ -46,6 +46,9 @@ class Lowering {
   code::Pattern pattern(const ast::Pattern& pattern, code::ScopeSlots& shared);
   code::Closure function(std::optional<std::string> name, const std::vector<ast::Param>& params,
                          const ast::Expr& body);
+  // A String constant. Those of one program with the same text share one payload, so that a
+  // member name and the dictionary key it names compare by address.
+  Value text(const std::string& text);
   // Called at every level: once the stack runs low, lowering stops and `lower` fails.
   bool out_of_stack();
 
@@ -135,6 +138,7 @@ class Lowering {
   bool moves_globals_;
   bool out_of_stack_ = false;
   Function* function_ = nullptr;  // the function being lowered, innermost
+  std::unordered_map<std::string, Value> texts_;
 };
 
 }  // namespace ostrel

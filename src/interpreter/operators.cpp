@@ -17,7 +17,7 @@ bool is_number(const Value& v) { return v.is(K::Int) || v.is(K::Float); }
 double as_double(const Value& v) { return v.is(K::Int) ? static_cast<double>(v.as_int()) : v.as_float(); }
 
 Error shows_both(const char* format, const Value& left, const Value& right) {
-  return Error{fmt::format(fmt::runtime(format), left.display(), right.display())};
+  return Error{fmt::format(fmt::runtime(format), left.display_in_message(), right.display_in_message())};
 }
 Error not_numeric(const Value& left, const Value& right) {
   return shows_both("arithmetic requires numeric operands, got {} and {}", left, right);
@@ -102,19 +102,33 @@ Result<Value> compare(Op op, const Value& left, const Value& right) {
   }
 }
 
+// A position counted from the end when negative.
+int64_t position_in(int64_t index, int64_t size) { return index >= 0 ? index : index + size; }
+
+std::string out_of_bounds(int64_t position) { return fmt::format("index {} out of bounds", position); }
+
 }  // namespace
 
 Result<Value> add_into(Value left, const Value& right) {
   if (left.is(K::Int) && right.is(K::Int)) return Value::integer(wrapping_add(left.as_int(), right.as_int()));
   if (is_number(left) && is_number(right)) return Value::floating(as_double(left) + as_double(right));
-  if (!is_concatenation(left, right)) return shows_both("cannot add {} and {}", left, right);
-  if (!sum_fits_in_memory(left, right)) return Error{kOutOfMemory};
+  switch (addition_growth(left, right)) {
+    case Growth::Other: return shows_both("cannot add {} and {}", left, right);
+    case Growth::TooLarge: return Error{kOutOfMemory};
+    case Growth::Grows: break;
+  }
   concatenate(left, right);
   return left;
 }
 
-bool is_concatenation(const Value& left, const Value& right) {
-  return (left.is(K::String) && right.is(K::String)) || (left.is(K::List) && right.is(K::List));
+Growth addition_growth(const Value& left, const Value& right) {
+  if (left.is(K::String) && right.is(K::String))
+    return fits_in_memory(left.as_string().size() + right.as_string().size(), 1) ? Growth::Grows : Growth::TooLarge;
+  if (left.is(K::List) && right.is(K::List)) {
+    size_t count = left.as_list().size() + right.as_list().size();
+    return fits_in_memory(count, sizeof(Value)) ? Growth::Grows : Growth::TooLarge;
+  }
+  return Growth::Other;
 }
 
 void concatenate(Value& left, const Value& right) {
@@ -122,14 +136,9 @@ void concatenate(Value& left, const Value& right) {
     left.append_text(right.as_string());
     return;
   }
-  const ValueList& extra = right.as_list();
+  ValueSpan extra = right.as_list();
   ValueList& items = left.list_mut();
   items.insert(items.end(), extra.begin(), extra.end());
-}
-
-bool sum_fits_in_memory(const Value& left, const Value& right) {
-  if (left.is(K::String)) return fits_in_memory(left.as_string().size() + right.as_string().size(), 1);
-  return fits_in_memory(left.as_list().size() + right.as_list().size(), sizeof(Value));
 }
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right) {
@@ -167,6 +176,33 @@ Result<Value> unary_operation(ast::UnaryOperator op, const Value& operand) {
       return Error{"cannot apply 'not' to non-boolean value"};
   }
   return operand;
+}
+
+Result<Value> index_value(const Value& target, const Value& index) {
+  if (target.is(K::Dict)) {
+    if (const Value* value = target.find(index)) return *value;
+    return Error{fmt::format("key not found: {}", index.display_in_message())};
+  }
+  if (!index.is(K::Int)) return Error{"cannot index this value"};
+  if (target.is(K::List)) {
+    ValueSpan items = target.as_list();
+    int64_t position = position_in(index.as_int(), static_cast<int64_t>(items.size()));
+    if (position < 0 || position >= static_cast<int64_t>(items.size())) return Error{out_of_bounds(position)};
+    return items[position];
+  }
+  if (target.is(K::String)) {
+    int64_t size = target.character_count();
+    int64_t position = position_in(index.as_int(), size);
+    if (position < 0 || position >= size) return Error{out_of_bounds(position)};
+    return target.character_at(position);
+  }
+  return Error{"cannot index this value"};
+}
+
+Result<Value> member_value(const Value& object, const Value& name) {
+  if (!object.is(K::Dict)) return Error{fmt::format("member access on unsupported type: {}", object.display_in_message())};
+  if (const Value* value = object.find(name)) return *value;
+  return Error{fmt::format("no member '{}' found", name.as_string())};
 }
 
 }  // namespace ostrel

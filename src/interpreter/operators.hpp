@@ -11,17 +11,21 @@ namespace ostrel {
 
 Result<Value> binary_operation(ast::BinaryOperator op, const Value& left, const Value& right);
 Result<Value> unary_operation(ast::UnaryOperator op, const Value& operand);
+// `target[index]` (a position counted from the end when negative) and `object.name`.
+Result<Value> index_value(const Value& target, const Value& index);
+Result<Value> member_value(const Value& object, const Value& name);
 
 // `left + right` with a left operand that is the caller's to change: two strings or two lists
 // grow it in place when nothing else holds its payload (a chain `a + b + c` or a loop building
 // a text costs amortised constant time per step); the rest as binary_operation.
 Result<Value> add_into(Value left, const Value& right);
 
-// Whether `left + right` appends (two strings or two lists), and whether the result fits in the
-// memory that is free now.
-bool is_concatenation(const Value& left, const Value& right);
-bool sum_fits_in_memory(const Value& left, const Value& right);
-// Appends right to left; only for a concatenation that fits.
+// How `left + right` goes: it extends left (two strings or two lists), which may then grow where
+// it is held instead of being copied, unless the result would not fit in the memory that is
+// free now; or it is another operation. The one place that decides whether + grows a value.
+enum class Growth : uint8_t { Other, Grows, TooLarge };
+Growth addition_growth(const Value& left, const Value& right);
+// Appends right to left; only where addition_growth says it grows.
 void concatenate(Value& left, const Value& right);
 
 // Wrapping integer arithmetic, computed on unsigned numbers so that overflow is defined.

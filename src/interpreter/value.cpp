@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "interpreter/builtins.hpp"
@@ -13,6 +14,7 @@
 #include "interpreter/limits.hpp"
 #include "interpreter/text_index.hpp"
 #include "support/text_format.hpp"
+#include "support/utf8.hpp"
 
 namespace ostrel {
 namespace {
@@ -25,11 +27,37 @@ struct StringObject final : HeapObject {
   HeapObject* clone() const override { return new StringObject(*this); }
 };
 
+// A list's elements: its own, or those of another list from `first` on (a view, made by
+// Value::tail). The list viewed is never changed while the view holds a reference to it.
 struct ListObject final : HeapObject {
   ValueList items;
+  ListObject* viewed = nullptr;
+  size_t first = 0;
+
   explicit ListObject(ValueList v) : items(std::move(v)) {}
-  HeapObject* clone() const override { return new ListObject(items); }
+  ListObject(ListObject* list, size_t from) : viewed(list), first(from) { ++viewed->refs; }
+  ~ListObject() override {
+    if (viewed) release(viewed);
+  }
+  HeapObject* clone() const override {
+    ValueSpan all = elements();
+    return new ListObject(ValueList(all.begin(), all.end()));
+  }
+  ValueSpan elements() const {
+    if (!viewed) return items;
+    return ValueSpan(viewed->items.data() + first, viewed->items.size() - first);
+  }
+  // Makes the elements this list's own, so that they can be changed.
+  void own() {
+    ValueSpan all = elements();
+    items.assign(all.begin(), all.end());
+    release(std::exchange(viewed, nullptr));
+    first = 0;
+  }
 };
+
+// Tails shorter than this are copied: a view costs as much as a few elements.
+constexpr size_t kShortestView = 16;
 
 // Dictionaries up to this size are scanned: hashing the key would cost more.
 constexpr size_t kScannedPairs = 8;
@@ -54,6 +82,14 @@ struct DictObject final : HeapObject {
     return nullptr;
   }
 };
+
+// Whether two String payloads hold the same text. Known hashes that differ answer at once, which
+// is the usual answer while a dictionary's keys are scanned.
+__attribute__((always_inline)) inline bool equal_texts(const StringObject* left, const StringObject* right) {
+  if (left == right) return true;
+  if (left->hash != right->hash && left->hash != 0 && right->hash != 0) return false;
+  return left->text == right->text;
+}
 
 // One-character ASCII strings, shared by every indexing that yields one. Never freed: values
 // holding them may outlive any static destructor.
@@ -98,7 +134,7 @@ Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(st
 Value Value::function(HeapObject* data) { return Value(Kind::Function, data); }
 
 const std::string& Value::as_string() const { return static_cast<StringObject*>(heap_)->text; }
-const ValueList& Value::as_list() const { return static_cast<ListObject*>(heap_)->items; }
+ValueSpan Value::as_list() const { return static_cast<ListObject*>(heap_)->elements(); }
 const ValuePairs& Value::as_dict() const { return static_cast<DictObject*>(heap_)->pairs; }
 
 HeapObject* Value::unshare() {
@@ -118,7 +154,27 @@ void Value::append_text(std::string_view tail) {
   object->hash = 0;
 }
 
-ValueList& Value::list_mut() { return static_cast<ListObject*>(unshare())->items; }
+ValueList& Value::list_mut() {
+  auto* list = static_cast<ListObject*>(unshare());
+  if (list->viewed) list->own();
+  return list->items;
+}
+
+// A view is taken of the list that owns the elements, so views never chain; and only while it
+// keeps at least half of them, so that a short tail does not hold a long list alive (walking a
+// list by its tail then copies a half, a quarter, ... of it: linear in all).
+Value Value::tail(size_t first) const {
+  auto* list = static_cast<ListObject*>(heap_);
+  ValueSpan all = list->elements();
+  first = std::min(first, all.size());
+  if (first == 0) return *this;
+  ListObject* owner = list->viewed ? list->viewed : list;
+  size_t start = first + list->first;
+  size_t count = all.size() - first;
+  if (count < kShortestView || count < owner->items.size() / 2)
+    return Value::list(ValueList(all.begin() + first, all.end()));
+  return Value(Kind::List, new ListObject(owner, start));
+}
 
 int64_t Value::character_count() const {
   auto* object = static_cast<StringObject*>(heap_);
@@ -131,8 +187,8 @@ uint64_t Value::text_hash() const {
   return object->hash;
 }
 
-bool Value::same_text(const Value& other) const {
-  return heap_ == other.heap_ || as_string() == other.as_string();
+bool Value::texts_equal(const Value& other) const {
+  return equal_texts(static_cast<StringObject*>(heap_), static_cast<StringObject*>(other.heap_));
 }
 
 Value Value::character_at(int64_t position) const {
@@ -143,24 +199,46 @@ Value Value::character_at(int64_t position) const {
   return Value::string(object->text.substr(start, length));
 }
 
-// String keys, the most frequent, are compared as text with the hash their payload keeps.
+// String and Int keys, the most frequent, have comparisons of their own.
 const Value* Value::find(const Value& key) const {
   auto* dict = static_cast<DictObject*>(heap_);
   if (key.is(Kind::String)) {
-    const std::string& text = key.as_string();
     return dict->first_value(
-        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, text, key.text_hash()); },
-        [&](const Value& candidate) { return candidate.is(Kind::String) && candidate.as_string() == text; });
+        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, key); },
+        [&](const Value& candidate) {
+          return candidate.is(Kind::String) &&
+                 equal_texts(static_cast<StringObject*>(candidate.heap_), static_cast<StringObject*>(key.heap_));
+        });
+  }
+  if (key.is(Kind::Int)) {
+    int64_t k = key.as_int();
+    return dict->first_value(
+        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_integer(pairs, k); },
+        [&](const Value& candidate) { return candidate.equals_integer(k); });
   }
   return dict->first_value([&](const KeyIndex& index, const ValuePairs& pairs) { return index.find(pairs, key); },
                            [&](const Value& candidate) { return candidate.equals(key); });
 }
 
+// A case per kind: a kind without its name does not compile.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic error "-Wswitch"
 const char* Value::type_name() const {
-  static const char* const names[] = {"Int",   "Float", "String",   "Bool",      "List",
-                                      "Dict",  "Tuple", "Function", "BuiltinFn", "None"};
-  return names[static_cast<int>(kind_)];
+  switch (kind_) {
+    case Kind::Int: return "Int";
+    case Kind::Float: return "Float";
+    case Kind::String: return "String";
+    case Kind::Bool: return "Bool";
+    case Kind::List: return "List";
+    case Kind::Dict: return "Dict";
+    case Kind::Tuple: return "Tuple";
+    case Kind::Function: return "Function";
+    case Kind::BuiltinFn: return "BuiltinFn";
+    case Kind::None: return "None";
+  }
+  return "None";
 }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -187,44 +265,128 @@ void display_scalar(const Value& v, std::string& out) {
 char opening(const Value& v) { return v.is(Value::Kind::List) ? '[' : v.is(Value::Kind::Dict) ? '{' : '('; }
 char closing(const Value& v) { return v.is(Value::Kind::List) ? ']' : v.is(Value::Kind::Dict) ? '}' : ')'; }
 
-// Room for `extra` more bytes of `out`. A value that holds one list many times over can display
-// to far more text than memory holds; growing beyond the free memory throws std::bad_alloc, as
-// a failed allocation would, instead of being granted and then killed by the kernel.
-void make_room(std::string& out, size_t extra) {
-  size_t needed = out.size() + extra;
-  if (needed <= out.capacity()) return;
-  size_t grown = std::max(needed, out.capacity() * 2);
-  if (!fits_in_memory(grown, 1)) throw std::bad_alloc();
-  out.reserve(grown);
+size_t saturating_add(size_t a, size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
+
+size_t decimal_digits(int64_t number) {
+  uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
+  size_t digits = number < 0 ? 2 : 1;
+  while (magnitude >= 10) {
+    magnitude /= 10;
+    ++digits;
+  }
+  return digits;
 }
+
+size_t scalar_display_size(const Value& v) {
+  switch (v.kind()) {
+    case Value::Kind::Int: return decimal_digits(v.as_int());
+    case Value::Kind::Float: return float_display(v.as_float()).size();
+    case Value::Kind::String: return v.as_string().size();
+    case Value::Kind::Bool: return v.as_bool() ? 4 : 5;
+    case Value::Kind::Function: return std::strlen("<function>");
+    case Value::Kind::BuiltinFn: return std::strlen("<builtin:>") + v.as_builtin().name.size();
+    default: return std::strlen("None");
+  }
+}
+
+// Brackets and separators: ", " between items, ": " inside each pair of a dictionary.
+size_t punctuation_size(const Value& container) {
+  size_t items = container.is(Value::Kind::Dict) ? container.as_dict().size() : container.as_list().size();
+  size_t size = 2 + (items ? 2 * (items - 1) : 0);
+  return container.is(Value::Kind::Dict) ? size + 2 * items : size;
+}
+
+// How much of a display too large for memory an error message shows.
+constexpr size_t kMessagePrefixBytes = 200;
+// How many copies of a display an error message makes on its way out, at most.
+constexpr size_t kMessageCopies = 4;
+
+// Displays up to this size are built without being measured first.
+constexpr size_t kUnmeasuredBytes = size_t{16} << 20;
 
 // More than any value but a string adds at once: the longest float has a few hundred digits.
 constexpr size_t kScalarRoom = 512;
 
 }  // namespace
 
-// Iterative, so that nesting depth is bounded by memory rather than by the native stack.
+size_t Value::display_size() const {
+  struct Frame {
+    const Value* container;
+    size_t step;
+    size_t size;
+  };
+  std::vector<Frame> stack;
+  std::unordered_map<const HeapObject*, size_t> shared_sizes;
+  size_t result = 0;
+  auto add = [&](size_t size) {
+    if (stack.empty()) result = size;
+    else stack.back().size = saturating_add(stack.back().size, size);
+  };
+  auto visit = [&](const Value& v) {
+    if (!is_container(v)) return add(scalar_display_size(v));
+    if (v.payload()->refs > 1) {
+      auto known = shared_sizes.find(v.payload());
+      if (known != shared_sizes.end()) return add(known->second);
+    }
+    stack.push_back({&v, 0, punctuation_size(v)});
+  };
+  visit(*this);
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    const Value& container = *top.container;
+    if (top.step == element_steps(container)) {
+      size_t size = top.size;
+      stack.pop_back();
+      if (container.payload()->refs > 1) shared_sizes.emplace(container.payload(), size);
+      add(size);
+      continue;
+    }
+    size_t step = top.step++;
+    if (!container.is(Value::Kind::Dict)) {
+      visit(container.as_list()[step]);
+    } else {
+      const auto& pair = container.as_dict()[step / 2];
+      visit(step % 2 == 0 ? pair.first : pair.second);
+    }
+  }
+  return result;
+}
+
+// Iterative, so that nesting depth is bounded by memory rather than by the native stack. A value
+// that holds one list many times over can display to far more text than memory holds: once the
+// text passes kUnmeasuredBytes the whole display is measured, and one that would not fit in the
+// free memory throws std::bad_alloc at once, as a failed allocation would, instead of being
+// built until the kernel kills the process; one that fits gets all its room in one go.
 void Value::display_to(std::string& out, size_t max_bytes) const {
   struct Frame {
     const Value* container;
     size_t step;
   };
   std::vector<Frame> stack;
+  size_t start = out.size();
+  size_t unmeasured_end = saturating_add(start, kUnmeasuredBytes);
+  auto make_room = [&](size_t extra) {
+    if (saturating_add(out.size(), extra) <= unmeasured_end) return;
+    unmeasured_end = SIZE_MAX;
+    size_t needed = std::min(saturating_add(start, display_size()), max_bytes);
+    if (!fits_in_memory(needed, 1)) throw std::bad_alloc();
+    out.reserve(needed + kScalarRoom);
+  };
   auto emit = [&](const Value& v) {
     if (v.is(Kind::String)) {  // beyond the limit only as much as is asked for
       size_t length = std::min(v.as_string().size(), max_bytes - std::min(max_bytes, out.size()));
-      make_room(out, length);
+      make_room(length);
       out.append(v.as_string(), 0, length);
       return;
     }
-    make_room(out, kScalarRoom);
+    make_room(kScalarRoom);
     if (!is_container(v)) return display_scalar(v, out);
     out += opening(v);
     stack.push_back({&v, 0});
   };
   emit(*this);
   while (!stack.empty() && out.size() < max_bytes) {
-    make_room(out, kScalarRoom);
+    make_room(kScalarRoom);
     Frame& top = stack.back();
     const Value& container = *top.container;
     if (top.step == element_steps(container)) {
@@ -255,6 +417,18 @@ std::string Value::display() const {
   return out;
 }
 
+// A message is built from the display and copied on its way out (formatted, prefixed, written),
+// so the display is shown whole only when a few copies of it fit in the free memory.
+std::string Value::display_in_message() const {
+  if (fits_in_memory(display_size(), kMessageCopies)) return display();
+  std::string shown;
+  display_to(shown, kMessagePrefixBytes);
+  size_t cut = std::min(shown.size(), kMessagePrefixBytes);
+  while (cut > 0 && is_continuation_byte(shown[cut])) --cut;  // not inside a character
+  shown.resize(cut);
+  return shown + "...";
+}
+
 namespace {
 
 // Equality of two values that are not both lists.
@@ -279,7 +453,7 @@ bool scalar_equals(const Value& a, const Value& b) {
 namespace {
 
 // Two list payloads met side by side during one comparison.
-using ListPair = std::pair<const ValueList*, const ValueList*>;
+using ListPair = std::pair<const HeapObject*, const HeapObject*>;
 
 struct ListPairHash {
   size_t operator()(const ListPair& pair) const {
@@ -300,33 +474,35 @@ bool worth_remembering(const Value& a, const Value& b) { return a.payload()->ref
 // again. Any difference ends the comparison, so every pair whose elements were all compared is
 // equal; two copies of one payload are not taken as equal unseen, since a list holding NaN is
 // not equal to itself.
-bool Value::equals(const Value& other) const {
+bool Value::equals_non_integer(const Value& other) const {
   struct Frame {
-    const ValueList* left;
-    const ValueList* right;
+    ValueSpan left;
+    ValueSpan right;
+    ListPair payloads;
     size_t index;
     bool remember;
   };
   auto both_lists = [](const Value& a, const Value& b) { return a.is(Kind::List) && b.is(Kind::List); };
   if (!both_lists(*this, other)) return scalar_equals(*this, other);
   if (as_list().size() != other.as_list().size()) return false;
-  std::vector<Frame> stack{{&as_list(), &other.as_list(), 0, false}};
+  std::vector<Frame> stack{{as_list(), other.as_list(), {}, 0, false}};
   std::unordered_set<ListPair, ListPairHash> equal_pairs;
   while (!stack.empty()) {
     Frame& top = stack.back();
-    if (top.index == top.left->size()) {
-      if (top.remember) equal_pairs.insert({top.left, top.right});
+    if (top.index == top.left.size()) {
+      if (top.remember) equal_pairs.insert(top.payloads);
       stack.pop_back();
       continue;
     }
-    const Value& a = (*top.left)[top.index];
-    const Value& b = (*top.right)[top.index];
+    const Value& a = top.left[top.index];
+    const Value& b = top.right[top.index];
     ++top.index;
     if (both_lists(a, b)) {
       if (a.as_list().size() != b.as_list().size()) return false;
       bool remember = worth_remembering(a, b);
-      if (remember && equal_pairs.count({&a.as_list(), &b.as_list()})) continue;
-      stack.push_back({&a.as_list(), &b.as_list(), 0, remember});
+      ListPair payloads{a.payload(), b.payload()};
+      if (remember && equal_pairs.count(payloads)) continue;
+      stack.push_back({a.as_list(), b.as_list(), payloads, 0, remember});
     } else if (!scalar_equals(a, b)) {
       return false;
     }

@@ -39,6 +39,7 @@ inline void release(HeapObject* object) {
 
 using ValueList = std::vector<Value>;
 using ValuePairs = std::vector<std::pair<Value, Value>>;
+class ValueSpan;
 
 class Value {
  public:
@@ -95,13 +96,17 @@ class Value {
   bool as_bool() const { return int_ != 0; }
   const std::string& as_string() const;
   const Builtin& as_builtin() const { return *builtin_; }
-  const ValueList& as_list() const;        // List and Tuple
+  ValueSpan as_list() const;  // List and Tuple: the elements, valid while this holds them
   const ValuePairs& as_dict() const;
   const HeapObject* payload() const { return heap_; }  // Function: the evaluator's payload
 
   // In-place changes; a payload shared with other values is copied first.
   void append_text(std::string_view tail);  // String
   ValueList& list_mut();
+  // List: the elements from `first` on (at most the list's size) as a List. A long tail shares
+  // this list's storage instead of being copied, so walking a list by its tail costs constant
+  // time and memory per step.
+  Value tail(size_t first) const;
 
   // String: its number of characters, and the character at `position` (0 <= position < count)
   // as a String. Constant time once the text has been looked at (see TextIndex).
@@ -110,8 +115,9 @@ class Value {
   // String: text_hash (key_index.hpp) of the text, kept with the payload so that a key looked
   // up again and again is hashed once.
   uint64_t text_hash() const;
-  // String: whether the String `other` holds the same text.
-  bool same_text(const Value& other) const;
+  // String: whether the String `other` holds the same text. Constants of one program with the
+  // same text share their payload, which answers at once; known hashes rule most others out.
+  bool same_text(const Value& other) const { return heap_ == other.heap_ || texts_equal(other); }
 
   // Dict: the value of the first pair whose key equals `key` (by `equals`), or null. Hashed
   // beyond a few pairs (see KeyIndex).
@@ -122,9 +128,24 @@ class Value {
   // `out` holds `max_bytes` or more.
   std::string display() const;
   void display_to(std::string& out, size_t max_bytes = SIZE_MAX) const;
+  // The length of the display form, found without building it (SIZE_MAX when larger): a payload
+  // met more than once is measured once, so a list that holds one list many times over, at many
+  // levels, is measured in time linear in its payloads.
+  size_t display_size() const;
+  // The display form inside an error message: whole, or when that would not fit in memory its
+  // first bytes and "...", so that the message still tells what went wrong.
+  std::string display_in_message() const;
   // Equality as the language defines it (Int and Float compare numerically; dicts, tuples and
-  // functions are never equal).
-  bool equals(const Value& other) const;
+  // functions are never equal). Inline for an Int, the most frequent key and literal.
+  bool equals(const Value& other) const {
+    if (kind_ == Kind::Int) return other.equals_integer(int_);
+    return equals_non_integer(other);
+  }
+  // equals(Value::integer(k)), without making that value.
+  bool equals_integer(int64_t k) const {
+    if (kind_ == Kind::Int) return int_ == k;
+    return kind_ == Kind::Float && float_ == static_cast<double>(k);
+  }
   // "Int", "Float", "String", ... as returned by the builtin `type`.
   const char* type_name() const;
 
@@ -150,6 +171,8 @@ class Value {
     release(old);
   }
   HeapObject* unshare();
+  bool equals_non_integer(const Value& other) const;
+  bool texts_equal(const Value& other) const;  // String: same_text for two payloads
 
   Kind kind_;
   union {
@@ -158,6 +181,24 @@ class Value {
     HeapObject* heap_;
     const Builtin* builtin_;  // a table entry, which outlives every value
   };
+};
+
+// Consecutive values wherever they are kept (a list's storage, or a few values on the C++ stack),
+// read only.
+class ValueSpan {
+ public:
+  ValueSpan(const Value* values, size_t count) : values_(values), count_(count) {}
+  // Implicit: a vector is read as it stands.
+  ValueSpan(const ValueList& values) : values_(values.data()), count_(values.size()) {}
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const Value& operator[](size_t i) const { return values_[i]; }
+  const Value* begin() const { return values_; }
+  const Value* end() const { return values_ + count_; }
+
+ private:
+  const Value* values_;
+  size_t count_;
 };
 
 }  // namespace ostrel

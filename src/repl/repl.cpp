@@ -7,6 +7,7 @@
 
 #include "repl/commands.hpp"
 #include "repl/input_gatherer.hpp"
+#include "repl/run_and_report.hpp"
 #include "support/io.hpp"
 #include "support/utf8.hpp"
 
@@ -57,7 +58,7 @@ int run_repl(std::string_view version) {
     flush_stdout();
     auto read = reader.read_line(raw_line);
     if (!read) {
-      write_stdout("Error reading input: " + read.error() + "\n");
+      write_error_line(stdout, "Error reading input: ", read.error());
       break;
     }
     if (!read.value()) {

@@ -1,6 +1,6 @@
 #pragma once
 // The system library as the interpreter's creator hands it over: its modules, in the order the
-// global scope binds them (pacman, systemd, aur, fs, env, system).
+// global scope binds them (the list itself is in module.cpp).
 #include <vector>
 
 #include "interpreter/builtins.hpp"

@@ -13,7 +13,7 @@ Result<std::string> Arguments::text(size_t number) const {
   if (count() < number) return Error{fmt::format("{}() missing argument {}", function_name_, number)};
   const Value& value = at(number);
   if (!value.is(Value::Kind::String)) {
-    return Error{fmt::format("{}() argument {} must be a string, got {}", function_name_, number, value.display())};
+    return Error{fmt::format("{}() argument {} must be a string, got {}", function_name_, number, value.display_in_message())};
   }
   return value.as_string();
 }

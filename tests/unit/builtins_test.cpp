@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -137,4 +138,22 @@ TEST_F(Builtins, TypeNamesTheKindOfItsArgument) {
   };
   for (const auto& [value, name] : kinds) EXPECT_EQ(call("type", {value, I(0)}), name);
   EXPECT_EQ(call("type", {}), "None");
+}
+
+// Lowering and the compiler know range, map, filter, sum and append by their kind: each kind is
+// one entry of the table, found by its name.
+TEST(BuiltinTable, EachKindKnownByIdentityIsOneEntry) {
+  using Kind = ostrel::BuiltinKind;
+  const std::vector<std::pair<const char*, Kind>> known = {
+      {"range", Kind::Range}, {"map", Kind::Map}, {"filter", Kind::Filter}, {"sum", Kind::Sum}, {"append", Kind::Append}};
+  for (const auto& [name, kind] : known) {
+    ASSERT_NE(ostrel::builtin_named(name), nullptr) << name;
+    EXPECT_EQ(ostrel::builtin_named(name)->kind, kind) << name;
+    EXPECT_EQ(std::count_if(ostrel::builtins().begin(), ostrel::builtins().end(),
+                            [&](const ostrel::Builtin& entry) { return entry.kind == kind; }),
+              1);
+    EXPECT_TRUE(ostrel::is_builtin(builtin(name), kind));
+  }
+  EXPECT_FALSE(ostrel::is_builtin(builtin("len"), Kind::Range));
+  EXPECT_FALSE(ostrel::is_builtin(Value::integer(1), Kind::Plain));
 }

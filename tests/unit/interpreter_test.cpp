@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
 #include <set>
 
 #include "parser/parse_program.hpp"
@@ -176,30 +177,56 @@ TEST_F(Programs, AFailureInsideNestedCallsAndLoopsLeavesACleanInterpreter) {
   EXPECT_EQ(run(*program(counting_function(), expression(call("count", integer(99990))))), "99990");
 }
 
-// A match is walked as a tree inside a call of map over a range (whose arguments the tree walk
-// evaluates) and runs as instructions elsewhere; both must choose the same arm and bind the
-// same values.
-TEST(MatchPaths, TheTreeWalkAndTheInstructionsAgree) {
+// Arms of every shape, tried in order: consecutive tuple (or list) arms share one test of the
+// kind, a failed guard goes on with the next arm, and a name given twice binds the later part.
+TEST(MatchArms, EachValueTakesTheFirstArmThatFitsIt) {
   const std::string arms =
       "(0, _) => \"zero first\", (1, [a, b..r]) => [a, b, r], ((a, b), c) => a + b + c,"
       " (x, y) if x == 7 => y, (x, x) => x, [] => \"empty\", [[p, 1.0], \"t\"..r] => [p, r],"
       " [a, b..r] if len(r) > 1 => r, [a, b..r] => [b, a, r], [a, 2] => \"never\", (a) => [a],"
       " True => \"true\", 1 => \"one\", \"x\" => \"ex\", n if n == 250 => n";
-  const std::vector<std::string> values = {
-      "(0, 9)", "(1, [2, 3, 4])", "(1, [2])", "((1, 2), 3)", "(7, 2)", "(2, 5)", "[]", "[[1, 1], \"t\"]",
-      "[[5, 1], \"t\", 7, 8]", "[[5, 2], \"t\"]", "[1, 2, 3, 4]", "[1, 2]", "[1]", "(7,)", "True",
-      "False", "1.0", "1", "\"x\"", "250", "42", "(1, 2, 3)", "{\"a\": 1}"};
-  auto run = [](const std::string& source) {
+  const std::vector<std::pair<std::string, std::string>> chosen = {
+      {"(0, 9)", "zero first"}, {"(1, [2, 3, 4])", "[2, 3, [4]]"}, {"(1, [2])", "[2]"}, {"((1, 2), 3)", "6"},
+      {"(7, 2)", "2"}, {"(2, 5)", "5"}, {"[]", "empty"}, {"[[1, 1], \"t\"]", "[1, []]"},
+      {"[[5, 1], \"t\", 7, 8]", "[5, [7, 8]]"}, {"[[5, 2], \"t\"]", "[t, [5, 2], []]"}, {"[1, 2, 3, 4]", "[3, 4]"},
+      {"[1, 2]", "[2, 1, []]"}, {"(7,)", "[7]"}, {"True", "true"}, {"1.0", "one"}, {"1", "one"}, {"\"x\"", "ex"},
+      {"250", "250"}, {"[1]", "none"}, {"False", "none"}, {"42", "none"}, {"(1, 2, 3)", "none"},
+      {"{\"a\": 1}", "none"}};
+  for (const auto& [value, arm] : chosen) {
     ostrel::Interpreter interpreter(std::make_unique<ostrel::CaptureSink>(), {});
-    auto tree = ostrel::parse_program(source);
-    if (!tree) return "parse error: " + tree.error();
+    auto tree = ostrel::parse_program("match " + value + " { " + arms + " }\n");
+    ASSERT_TRUE(tree) << tree.error();
     auto result = interpreter.run_program(*tree.value());
+    if (arm == "none") EXPECT_TRUE(!result && result.error() == "no matching pattern in match expression") << value;
+    else EXPECT_TRUE(result && result->display() == arm) << value << ": " << (result ? result->display() : result.error());
+  }
+}
+
+// Calls made from outside the dispatch loop (a builtin calling back, the interpreter's users)
+// fill the callee's frame as calls inside it do, and a failing one leaves nothing behind.
+TEST_F(Programs, CallsFromOutsideTheLoopBindArgumentsAsCallsInsideDo) {
+  auto tree = ostrel::parse_program("def pair(a, b) = (a, b)\nvar fails = lambda: 1 + \"x\"\nvar size = len\n");
+  ASSERT_TRUE(tree);
+  ASSERT_EQ(run(*tree.value()), "None");
+  std::map<std::string, Value> bound;
+  interpreter.for_each_binding([&](std::string_view name, const Value& value) { bound[std::string(name)] = value; });
+  auto call = [&](const std::string& callee, ostrel::ValueList arguments) {
+    auto result = interpreter.call_value(bound.at(callee), arguments);
     return result ? result->display() : "error: " + result.error();
   };
-  for (const std::string& value : values) {
-    std::string walked = run("map(match " + value + " { " + arms + " } |> (lambda r: lambda i: r), range(1))\n");
-    std::string compiled = run("[match " + value + " { " + arms + " }]\n");
-    EXPECT_EQ(walked, compiled) << value;
-    EXPECT_EQ(walked.rfind("parse error", 0), std::string::npos) << walked;
-  }
+  EXPECT_EQ(call("pair", {Value::integer(1)}), "(1, None)");
+  EXPECT_EQ(call("pair", {Value::integer(1), Value::integer(2), Value::integer(3)}), "(1, 2)");
+  EXPECT_EQ(call("size", {Value::string("abc")}), "3");
+  EXPECT_EQ(call("fails", {}), "error: cannot add 1 and x");
+  EXPECT_EQ(call("pair", {Value::integer(4), Value::integer(5)}), "(4, 5)");
+  bound["one"] = Value::integer(1);
+  EXPECT_EQ(call("one", {}), "error: cannot call non-function: 1");
+  // map under another name calls back from outside the loop; a failure there, inside a walk of
+  // its own, unwinds it, and the next program runs from a clean frame.
+  tree = ostrel::parse_program("var m = map\nm(lambda x: [1 / (y - x) for y in range(3)], [2, 1])\n");
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(run(*tree.value()), "error: division by zero");
+  tree = ostrel::parse_program("[m(lambda x: x + k, range(2)) for k in range(2)]\n");
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(run(*tree.value()), "[[0, 1], [1, 2]]");
 }

@@ -77,3 +77,19 @@ TEST(Comparison, TextsCompareAsUnsignedBytesAndNaNCountsAsEqual) {
   EXPECT_EQ(apply(Op::Gte, I(1), nan), "True");
 }
 
+
+// + grows its left operand in place only for two texts or two lists, and only a left operand
+// nothing else holds.
+TEST(Addition, GrowsOnlyTextsAndListsHeldOnce) {
+  using ostrel::Growth;
+  Value text = Value::string("ab");
+  Value list = Value::list({Value::integer(1)});
+  EXPECT_EQ(ostrel::addition_growth(text, Value::string("c")), Growth::Grows);
+  EXPECT_EQ(ostrel::addition_growth(list, list), Growth::Grows);
+  EXPECT_EQ(ostrel::addition_growth(text, list), Growth::Other);
+  EXPECT_EQ(ostrel::addition_growth(Value::integer(1), Value::floating(2)), Growth::Other);
+  auto sum = ostrel::add_into(text, Value::string("c"));
+  ASSERT_TRUE(sum);
+  EXPECT_EQ(sum->as_string(), "abc");
+  EXPECT_EQ(text.as_string(), "ab");  // held twice: copied, not grown
+}

@@ -54,9 +54,9 @@ TEST_F(Fs, ListsNamesOnly) {
   ok("fs.mkdir", {text("d/sub")});
   write_whole(dir_ / "d" / "file", "");
   write_whole(dir_ / "d" / "bad\xff" "name", "");
-  ValueList names = ok("fs.ls", {text("d")}).as_list();
+  Value names = ok("fs.ls", {text("d")});
   std::vector<std::string> texts;
-  for (const Value& name : names) texts.push_back(name.as_string());
+  for (const Value& name : names.as_list()) texts.push_back(name.as_string());
   std::sort(texts.begin(), texts.end());
   EXPECT_EQ(texts, (std::vector<std::string>{"bad\xEF\xBF\xBDname", "file", "sub"}));
   EXPECT_EQ(error("fs.ls", {text("d/file")}), "fs.ls(\"d/file\"): Not a directory (os error 20)");

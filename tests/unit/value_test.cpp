@@ -36,6 +36,36 @@ TEST(ValueDisplay, PrefixOfAValueTooLargeToDisplay) {
   EXPECT_EQ(text, "[" + std::string(80, 'x'));
 }
 
+TEST(ValueDisplay, SizeIsKnownBeforeBuilding) {
+  const ostrel::Builtin len{"len", nullptr};
+  Value shared = Value::list({Value::string("é"), Value::floating(0.1)});
+  Value dict = Value::dict({{Value::string("k"), shared}, {shared, Value::tuple({Value::integer(-7)})}});
+  Value values[] = {Value::integer(0), Value::integer(-10), Value::integer(INT64_MIN), Value::integer(INT64_MAX),
+                    Value::floating(-0.0), Value::floating(1e21), Value::floating(1e-7), Value::floating(NAN),
+                    Value::floating(-INFINITY), Value::boolean(true), Value::boolean(false), Value::none(),
+                    Value::builtin(len), Value::string(""), Value::list({}), Value::tuple({}), Value::dict({}),
+                    Value::tuple({Value::integer(1)}), dict, Value::list({dict, shared, dict, shared})};
+  for (const Value& v : values) EXPECT_EQ(v.display_size(), v.display().size()) << v.display();
+
+  Value doubled = shared;
+  for (int i = 0; i < 10; ++i) doubled = Value::list({doubled, doubled, Value::tuple({doubled})});
+  EXPECT_EQ(doubled.display_size(), doubled.display().size());
+}
+
+// Sixty-four levels that each hold the one below twice: the size saturates, building fails at
+// once, and a message shows the start of the display.
+TEST(ValueDisplay, TooLargeForMemory) {
+  Value v = Value::list({Value::string("é")});
+  for (int i = 0; i < 64; ++i) v = Value::list({v, v});
+  EXPECT_EQ(v.display_size(), SIZE_MAX);
+  EXPECT_THROW(v.display(), std::bad_alloc);
+  std::string shown = v.display_in_message();
+  EXPECT_EQ(shown.substr(0, 67), std::string(65, '[') + "é");
+  EXPECT_EQ(shown.substr(shown.size() - 3), "...");
+  EXPECT_LE(shown.size(), 203u);
+  EXPECT_EQ(Value::list({Value::string("é")}).display_in_message(), "[é]");
+}
+
 TEST(ValueEquality, FollowsLanguageRules) {
   EXPECT_TRUE(Value::integer(1).equals(Value::floating(1.0)));
   EXPECT_TRUE(Value::integer(9007199254740993).equals(Value::floating(9007199254740992.0)));
@@ -77,6 +107,27 @@ TEST(ValueSharing, WritesNeverReachOtherCopies) {
 
 // Assigning a value that lives inside the payload being replaced: the payload may be freed only
 // after the new value is held (the sanitizer build catches a read of freed memory).
+// A long tail shares the list's storage; changes on either side stay on that side.
+TEST(ValueSharing, TailsAreIndependentValues) {
+  ostrel::ValueList items;
+  for (int i = 0; i < 40; ++i) items.push_back(Value::integer(i));
+  Value list = Value::list(items);
+  Value tail = list.tail(1);
+  Value tail_of_tail = tail.tail(2);
+  EXPECT_EQ(tail.as_list().begin(), list.as_list().begin() + 1);
+  EXPECT_EQ(tail_of_tail.as_list().begin(), list.as_list().begin() + 3);
+  tail.list_mut().push_back(Value::integer(99));
+  list.list_mut()[5] = Value::string("x");
+  EXPECT_EQ(list.as_list().size(), 40u);
+  EXPECT_EQ(tail.as_list().size(), 40u);
+  EXPECT_EQ(tail.as_list()[4].as_int(), 5);
+  EXPECT_EQ(tail_of_tail.as_list()[2].as_int(), 5);
+  EXPECT_EQ(tail_of_tail.as_list().size(), 37u);
+  EXPECT_EQ(list.tail(0).payload(), list.payload());
+  EXPECT_EQ(list.tail(45).as_list().size(), 0u);
+  EXPECT_EQ(list.tail(38).display(), "[38, 39]");
+}
+
 TEST(ValueSharing, AssignedFromInsideTheReplacedPayload) {
   Value copied = Value::list({Value::list({Value::string("inner")}), Value::integer(2)});
   copied = copied.as_list()[0];

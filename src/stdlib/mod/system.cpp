@@ -21,7 +21,7 @@ Result<std::string> program_argument(const Arguments& arguments, size_t number) 
       return std::string(value.as_bool() ? "true" : "false");
     default:
       return Error{fmt::format("{}() argument {} must be a string or number, got {}", arguments.function_name(),
-                               number, value.display())};
+                               number, value.display_in_message())};
   }
 }
 

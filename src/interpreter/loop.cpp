@@ -4,6 +4,7 @@
 // the register base is fetched again after it.
 #include <fmt/format.h>
 
+#include "interpreter/builtins.hpp"
 #include "interpreter/evaluator.hpp"
 #include "interpreter/function.hpp"
 #include "interpreter/limits.hpp"
@@ -314,7 +315,7 @@ IndexConstant: {
     }
   }
   Value result;
-  if (!check_operands(*in, target, index) || !index_value(target, index, result)) return false;
+  if (!check_operands(*in, target, index) || !take(index_value(target, index), result)) return false;
   R[in->a] = std::move(result);
 }
   NEXT();
@@ -322,7 +323,7 @@ Member: {
   const Value& object = in_place(in->b);
   if (in->q && !is_bound(object)) return undefined(operand<code::Ref>(in->q));
   Value result;
-  if (!member_value(object, operand<Value>(in->p), result)) return false;
+  if (!take(member_value(object, operand<Value>(in->p)), result)) return false;
   R[in->a] = std::move(result);
 }
   NEXT();
@@ -340,7 +341,7 @@ Length: {
   const Value& value = given.from == code::Argument::From::Constant ? operand<Value>(given.constant)
                                                                     : in_place(given.operand);
   int64_t count;
-  if (is_builtin(in_place(in->b), &operand<Builtin>(in->p)) && length_of(value, count)) {
+  if (is_builtin(in_place(in->b), BuiltinKind::Length) && length_of(value, count)) {
     // A temporary or moved argument is the call's: let go of it, as the call would have.
     if (given.from == code::Argument::From::Temporary) R[given.operand].reset();
     if (given.from == code::Argument::From::Moved) in_place(given.operand).reset();
@@ -391,7 +392,7 @@ AssignSum: {
 }
 AssignAppend: {
   Value* given = &R[in->b];  // the callee and the two arguments
-  if (is_append(given[0])) {
+  if (is_builtin(given[0], BuiltinKind::Append)) {
     if (!append_into(operand<code::Ref>(in->p), std::move(given[1]), std::move(given[2]))) return false;
     R[in->c] = Value();
     JUMP();
@@ -432,7 +433,8 @@ Unbind:
   unbind(operand<code::ScopeSlots>(in->p));
   NEXT();
 ForStart:
-  if (!start_walk(R[in->b], "for loop requires iterable (list)")) return false;
+  if (!R[in->b].is(K::List)) return fail("for loop requires iterable (list)");
+  if (!start_walk(Sequence(std::move(R[in->b])), false)) return false;
   NEXT();
 ForNext: {
   Walk& walk = walks_.back();
@@ -451,21 +453,20 @@ ForLoop: {
 ForEnd:
   walks_.pop_back();
   NEXT();
-MapStart: {
-  Value& list = R[in->b];
-  if (is_builtin(R[in->b - 1], &operand<Builtin>(in->p)) && list.is(K::List)) {
-    uint64_t count = list.as_list().size();
-    Walk& walk = walks_.emplace_back(Walk{Sequence(std::move(list)), count, 0, {}});
-    if (in->c) walk.results.reserve(count);
+MapStart:
+  if (is_builtin(R[in->b - 1], in->c ? BuiltinKind::Map : BuiltinKind::Filter) && R[in->b].is(K::List)) {
+    if (!start_walk(Sequence(std::move(R[in->b])), in->c)) return false;
     JUMP();
   }
   NEXT();
-}
 RangeStart: {
   const auto& walked = operand<code::WalkedRange>(in->p);
-  if (is_builtin(R[in->b], walked.range) && (!walked.walker || is_builtin(R[in->b - 1], walked.walker))) {
-    if (!start_range_walk(walked, R + in->b + 1, in->c)) return false;
-    if (walked.walker) R[in->b - 1] = unbound();
+  bool walker_stands = walked.walker == BuiltinKind::Plain || is_builtin(R[in->b - 1], walked.walker);
+  if (is_builtin(R[in->b], BuiltinKind::Range) && walker_stands) {
+    Result<IntRange> range = range_of(ValueSpan(R + in->b + 1, in->c));
+    if (!range) return fail(range.error());
+    if (!start_walk(Sequence(*range), walked.collects)) return false;
+    if (walked.walker != BuiltinKind::Plain) R[in->b - 1] = unbound();
     JUMP();
   }
   NEXT();
@@ -507,8 +508,8 @@ CollectEnd: {
 }
   NEXT();
 ComprehensionStart:
-  if (!start_walk(R[in->b], "list comprehension requires iterable")) return false;
-  if (in->c) walks_.back().results.reserve(walks_.back().count);
+  if (!R[in->b].is(K::List)) return fail("list comprehension requires iterable");
+  if (!start_walk(Sequence(std::move(R[in->b])), in->c)) return false;
   NEXT();
 MakeList:
 MakeTuple: {
@@ -544,10 +545,8 @@ MatchConstant: {
 LoadElement:
   R[in->a] = R[in->b].as_list()[in->c];
   NEXT();
-LoadRest: {
-  const ValueList& items = R[in->b].as_list();
-  R[in->a] = Value::list(ValueList(items.begin() + in->c, items.end()));
-}
+LoadRest:
+  R[in->a] = R[in->b].tail(in->c);
   NEXT();
 Copy:
   R[in->a] = R[in->b];
@@ -593,8 +592,8 @@ End:
 
 // What the call of map's or filter's function on the walk's latest element gave.
 void Evaluator::take_step_result(Op step, Walk& walk, Value& result) {
-  if (step == Op::MapStep) walk.results.push_back(std::move(result));
-  else if (is_true(result)) walk.results.push_back(walk.items.at(walk.next - 1));
+  BuiltinKind walker = step == Op::MapStep ? BuiltinKind::Map : BuiltinKind::Filter;
+  keep_result(walker, walk.items, walk.next - 1, std::move(result), walk.results);
 }
 
 // The end of a call map or filter made on an element, when another follows: the same call goes
@@ -620,22 +619,16 @@ __attribute__((noinline)) const Instruction* Evaluator::call_next_element(Value&
   return body.instructions.code.data();
 }
 
-// A walk over a value taken out of its register, which must be a list.
-bool Evaluator::start_walk(Value& list, const char* not_a_list) {
-  if (!list.is(K::List)) return fail(not_a_list);
-  uint64_t count = list.as_list().size();
-  walks_.push_back({Sequence(std::move(list)), count, 0, {}});
-  return true;
-}
-
-// The walk over the range of `count` arguments, counted instead of built. When the results are
-// as many as the range, they are refused before anything is built.
-bool Evaluator::start_range_walk(const code::WalkedRange& walked, Value* arguments, uint32_t count) {
-  Result<IntRange> range = range_of(ValueSpan(arguments, count));
-  if (!range) return fail(range.error());
-  if (walked.collects && !fits_in_memory(range->count, sizeof(Value))) return fail(kOutOfMemory);
-  Walk& walk = walks_.emplace_back(Walk{Sequence(*range), range->count, 0, {}});
-  if (walked.collects) walk.results.reserve(range->count);
+// The innermost walk from now on; with room for one result per element when it `collects`.
+bool Evaluator::start_walk(Sequence items, bool collects) {
+  ValueList results;
+  if (collects) {
+    Result<ValueList> room = room_for_results(items);
+    if (!room) return fail(room.error());
+    results = std::move(room).value();
+  }
+  uint64_t count = items.size();
+  walks_.push_back({std::move(items), count, 0, std::move(results)});
   return true;
 }
 
@@ -660,7 +653,7 @@ bool Evaluator::call_registers(const Instruction& in) {
     arguments = many.get();
   }
   for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
-  if (in.c == 2 && arguments[0].is(K::List) && is_append(callee)) {
+  if (in.c == 2 && arguments[0].is(K::List) && is_builtin(callee, BuiltinKind::Append)) {
     // The arguments are this call's own: a list that nothing else holds grows in place.
     Value list = std::move(arguments[0]);
     list.list_mut().push_back(std::move(arguments[1]));
@@ -671,6 +664,24 @@ bool Evaluator::call_registers(const Instruction& in) {
   if (!take(builtin.function(ValueSpan(arguments, in.c), *this), result)) return false;
   stack_[base_ + in.a] = std::move(result);
   return true;
+}
+
+void Evaluator::unbind(const code::ScopeSlots& scope) {
+  for (uint32_t index : scope) local(index) = unbound();
+}
+
+bool Evaluator::cannot_call(const Value& callee) {
+  return fail(fmt::format("cannot call non-function: {}", callee.display_in_message()));
+}
+
+Value Evaluator::function_value(const code::Closure& closure) {
+  std::vector<Value> captures;
+  captures.reserve(closure.captures.size());
+  for (const code::Ref& ref : closure.captures) {
+    const Value* value = bound(ref);
+    captures.push_back(value ? *value : unbound());
+  }
+  return Value::function(new FunctionObject(closure.code, std::move(captures)));
 }
 
 }  // namespace ostrel

@@ -239,7 +239,7 @@ class InstructionCompiler {
   // or constants are read in place too; the others are computed into temporaries first.
   // `moved`: a variable the call's result replaces, which an argument may take the value out of.
   void call(const Call& node, uint32_t result, const Ref* moved = nullptr) {
-    if (node.mapping) return map_or_call(node, *node.mapping, result);
+    if (node.mapping != BuiltinKind::Plain) return map_or_call(node, node.mapping == BuiltinKind::Map, result);
     if (node.walked_range) return sum_of_range(node, result);
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
@@ -265,7 +265,7 @@ class InstructionCompiler {
       list[i].operand = free ? *std::exchange(free, std::nullopt) : temporary();
       expression(*arguments[i], list[i].operand);
     }
-    if (node.length) emit({Op::Length, {}, {}, result, callee, 0, node.length, list.data()});
+    if (node.counts) emit({Op::Length, {}, {}, result, callee, 0, nullptr, list.data()});
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, list.data()});
     next_ = mark;
   }
@@ -351,7 +351,7 @@ class InstructionCompiler {
   // loop instead of the builtin calling back into a loop of its own each time. The plain call
   // after MapStart takes every other case, with the builtin's checks. The callee goes right
   // below xs, where MapStart and RangeStart look for it.
-  void map_or_call(const Call& node, const Builtin& walker, uint32_t result) {
+  void map_or_call(const Call& node, bool map, uint32_t result) {
     uint32_t mark = next_;
     uint32_t callee = temporary();
     expression(*node.callee, callee);
@@ -369,9 +369,8 @@ class InstructionCompiler {
       expression(*node.arguments[0], function);
       expression(*node.arguments[1], sequence);
     }
-    bool map = walker.name == "map";
     size_t start = here();
-    emit({Op::MapStart, {}, {}, 0, sequence, map, &walker});
+    emit({Op::MapStart, {}, {}, 0, sequence, map});
     std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
     arguments = {{Argument::From::Temporary, function}, {Argument::From::Temporary, sequence}};
     emit({Op::Call, {}, {}, result, callee, 2, nullptr, arguments.data()});

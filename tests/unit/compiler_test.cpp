@@ -1,0 +1,169 @@
+// What the compiler makes of small programs, compared as listings (see instruction_listing.hpp):
+// which slots operands are read from, which constants are read in place, where jumps go and
+// which specialised forms are chosen.
+#include <gtest/gtest.h>
+
+#include "instruction_listing.hpp"
+#include "interpreter/lowering.hpp"
+#include "parser/parse_program.hpp"
+
+namespace {
+
+class Compiled : public ::testing::Test {
+ protected:
+  // The listing of each top-level statement of the source, one after another. Fresh globals
+  // get slots in the order the statement's names are resolved.
+  std::string top_level(std::string_view source) {
+    std::string out;
+    for (const auto* statement : statements(source)) out += listing::of(lower(*statement)->instructions);
+    return out;
+  }
+  // The listing of the body of the function the source defines.
+  std::string body(std::string_view source) {
+    return listing::of(lower(*statements(source).front())->statement.function.code->instructions);
+  }
+
+ private:
+  std::vector<const ostrel::ast::Stmt*> statements(std::string_view source) {
+    auto parsed = ostrel::parse_program(source);
+    EXPECT_TRUE(parsed) << parsed.error();
+    programs_.push_back(std::move(parsed).value());
+    std::vector<const ostrel::ast::Stmt*> out;
+    for (const auto& statement : std::get<ostrel::ast::stmt::Module>(programs_.back()->node).statements)
+      out.push_back(&statement);
+    return out;
+  }
+  const std::unique_ptr<ostrel::code::TopLevel>& lower(const ostrel::ast::Stmt& statement) {
+    lowered_.push_back(lowering_.lower(statement));
+    EXPECT_TRUE(lowered_.back());
+    return lowered_.back();
+  }
+
+  ostrel::SymbolTable symbols_;
+  ostrel::Globals globals_;
+  ostrel::StackGuard guard_;
+  ostrel::Lowering lowering_{symbols_, globals_, guard_, false};
+  std::vector<ostrel::ast::StmtPtr> programs_;
+  std::vector<std::unique_ptr<ostrel::code::TopLevel>> lowered_;
+};
+
+}  // namespace
+
+TEST_F(Compiled, RecursiveCallsReadTheFunctionAndItsParameterInPlace) {
+  // Slot 0 is f, slot 1 n, register 2 the result. The comparison with a constant jumps by
+  // itself; the then-branch ends the body at once; each argument is computed where the call's
+  // result goes, the second operand of + in a temporary above it.
+  EXPECT_EQ(body("def f(n) = if n < 2: n else: f(n - 1) + f(n - 2)\n"),
+            "0: LessConstantJump ->3 1 0 k=2\n"
+            "1: EndCopy 2 1 0\n"
+            "2: End 2 0 0\n"
+            "3: SubtractConstant 2 1 0 k=1\n"
+            "4: Call 2 0 1 (r2)\n"
+            "5: SubtractConstant 3 1 0 k=2\n"
+            "6: Call 3 0 1 (r3)\n"
+            "7: Add 2 2 3\n"
+            "8: End 2 0 0\n");
+}
+
+TEST_F(Compiled, ALoopOverRangeWalksItUnlessRangeWasReboundThenCallsIt) {
+  // i is slot 0 of the statement's frame and 1 its result; range is global 0, print global 1.
+  // RangeStart goes straight to the first step when it walks the range; otherwise the call's
+  // list is walked. The body reads the loop's variable in place as print's argument.
+  EXPECT_EQ(top_level("for i in range(3): print(i)\n"),
+            "0: LoadNone 1 0 0\n"
+            "1: LoadGlobal 2 0 0\n"
+            "2: LoadConstant 3 0 0 k=3\n"
+            "3: RangeStart ->6 2 1\n"
+            "4: Call 2 2 1 (r3)\n"
+            "5: ForStart 0 2 0\n"
+            "6: Jump ->8 0 0\n"
+            "7: Call 1 g1 1 (v0)\n"
+            "8: ForLoop ->7 0 0\n"
+            "9: ForEnd 0 0 0\n"
+            "10: End 1 0 0\n"
+            "11: End 1 0 0\n");
+}
+
+TEST_F(Compiled, ArmsOfOneKindShareItsTestAndEachFailedTestGoesOnWithTheNextArm) {
+  // The scrutinee p is global 0, loaded into register 3; the arms' names share slots 0 and 1 and
+  // the result is register 2. The tuple arms share one kind test (6: Tuple), which skips to the
+  // list arm (4: List); an arm's body and its leaving end the statement at once.
+  EXPECT_EQ(top_level("match p { (a, b) => a, (a, 0) => 0, [h ..t] => t, 5 => 1 }\n"),
+            "0: LoadGlobal 3 0 0\n"
+            "1: MatchKind ->15 3 6\n"
+            "2: MatchLength ->8 3 2\n"
+            "3: LoadElement 0 3 0\n"
+            "4: LoadElement 1 3 1\n"
+            "5: EndCopy 2 0 0\n"
+            "6: End 2 0 0\n"
+            "7: End 2 0 0\n"
+            "8: MatchLength ->15 3 2\n"
+            "9: LoadElement 0 3 0\n"
+            "10: LoadElement 4 3 1\n"
+            "11: MatchConstant ->15 4 0 k=0\n"
+            "12: LoadConstant 2 0 0 k=0\n"
+            "13: End 2 0 0\n"
+            "14: End 2 0 0\n"
+            "15: MatchKind ->22 3 4\n"
+            "16: MatchLengthAtLeast ->22 3 1\n"
+            "17: LoadElement 0 3 0\n"
+            "18: LoadRest 1 3 1\n"
+            "19: EndCopy 2 1 0\n"
+            "20: End 2 0 0\n"
+            "21: End 2 0 0\n"
+            "22: MatchConstant ->26 3 0 k=5\n"
+            "23: LoadConstant 2 0 0 k=1\n"
+            "24: End 2 0 0\n"
+            "25: End 2 0 0\n"
+            "26: Fail 0 0 0\n"
+            "27: End 2 0 0\n");
+}
+
+TEST_F(Compiled, AssignmentsAppendInPlaceFailOnOtherTargetsAndUpdateWhereTheVariableIs) {
+  // append is global 0 and xs global 1, in the order they are met. While append is the builtin
+  // the list grows in place; otherwise the call's result is assigned.
+  EXPECT_EQ(top_level("xs = append(xs, 1)\n"),
+            "0: LoadGlobal 1 0 0\n"
+            "1: LoadGlobal 2 1 0\n"
+            "2: LoadConstant 3 0 0 k=1\n"
+            "3: AssignAppend ->6 1 0\n"
+            "4: Call 1 1 2 (r2 r3)\n"
+            "5: Assign 1 0 0\n"
+            "6: End 0 0 0\n");
+  // The value is computed before the target fails.
+  EXPECT_EQ(top_level("xs.n = 2\n"),
+            "0: LoadConstant 1 0 0 k=2\n"
+            "1: Fail 0 0 0\n"
+            "2: End 0 0 0\n");
+  // A parameter, always bound, is updated in its own slot by a constant.
+  EXPECT_EQ(body("def f(n):\n    n += 1\n    n\n"),
+            "0: UpdateConstant 2 1 0 k=1\n"
+            "1: EndCopy 2 1 0\n"
+            "2: End 2 0 0\n");
+}
+
+TEST_F(Compiled, MapAndSumWalkTheirListOrRangeInTheLoopWhileTheyAreTheBuiltins) {
+  // map is global 0, f 1, xs 2. The callee sits right below the list; MapStep calls f on each
+  // element, and the plain call takes every other case.
+  EXPECT_EQ(top_level("map(f, xs)\n"),
+            "0: LoadGlobal 1 0 0\n"
+            "1: LoadGlobal 3 1 0\n"
+            "2: LoadGlobal 2 2 0\n"
+            "3: MapStart ->6 2 1\n"
+            "4: Call 0 1 2 (r3 r2)\n"
+            "5: End 0 0 0\n"
+            "6: MapStep 2 3 1 (r2)\n"
+            "7: CollectEnd 0 0 0\n"
+            "8: End 0 0 0\n");
+  // sum is global 3, range 4. The walked range is summed after the arguments sum ignores.
+  EXPECT_EQ(top_level("sum(range(4), xs)\n"),
+            "0: LoadGlobal 1 3 0\n"
+            "1: LoadGlobal 2 4 0\n"
+            "2: LoadConstant 3 0 0 k=4\n"
+            "3: RangeStart ->5 2 1\n"
+            "4: Call 2 2 1 (r3)\n"
+            "5: LoadGlobal 4 2 0\n"
+            "6: SumEnd ->8 1 0\n"
+            "7: Call 0 1 2 (r2 r4)\n"
+            "8: End 0 0 0\n");
+}
