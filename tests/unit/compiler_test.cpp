@@ -167,3 +167,41 @@ TEST_F(Compiled, MapAndSumWalkTheirListOrRangeInTheLoopWhileTheyAreTheBuiltins) 
             "7: Call 0 1 2 (r2 r4)\n"
             "8: End 0 0 0\n");
 }
+
+TEST_F(Compiled, AVariableMovesIntoACallOrSumOnlyWhereItIsNotReadAgain) {
+  // The body's result call reads its parameters for the last time; a variable given twice is
+  // copied.
+  EXPECT_EQ(body("def push(xs, x) = append(xs, x)\n"),
+            "0: Call 4 3 2 (m1 m2)\n"
+            "1: End 4 0 0\n");
+  EXPECT_EQ(body("def f(xs, g) = g(xs, xs)\n"),
+            "0: Call 3 2 2 (v1 v1)\n"
+            "1: End 3 0 0\n");
+  // len(ys) copies ys, which a later statement reads; xs = g(xs) and the sum hand over the
+  // value they replace; str(n) is n's last read in its block.
+  EXPECT_EQ(body("def f(xs):\n    var ys = xs\n    var n = len(ys)\n    xs = g(xs)\n"
+                 "    var s = \"\"\n    s = s + \"a\" + str(n)\n    [xs, ys, s]\n"),
+            "0: Copy 10 1 0\n"
+            "1: Store 10 0 0\n"
+            "2: LoadNone 9 0 0\n"
+            "3: Length 10 6 0\n"
+            "4: Call 10 6 1 (v2)\n"
+            "5: Store 10 0 0\n"
+            "6: LoadNone 9 0 0\n"
+            "7: Call 10 7 1 (m1)\n"
+            "8: Assign 10 9 0\n"
+            "9: LoadConstant 10 0 0 k=\n"
+            "10: Store 10 0 0\n"
+            "11: LoadNone 9 0 0\n"
+            "12: Move 10 5 0\n"
+            "13: AddConstant 10 10 0 k=a\n"
+            "14: Call 11 8 1 (m3)\n"
+            "15: Add 10 10 11\n"
+            "16: Assign 10 9 0\n"
+            "17: Copy 10 1 0\n"
+            "18: Copy 11 2 0\n"
+            "19: Copy 12 5 0\n"
+            "20: MakeList 9 10 3\n"
+            "21: End 9 0 0\n"
+            "22: End 9 0 0\n");
+}

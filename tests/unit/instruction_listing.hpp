@@ -3,7 +3,8 @@
 // programs with what it should make. One line per instruction: its position, its name, then a,
 // b and c; a jump's a as the position it goes to ("->7"), an operand that is a global as "g3".
 // A constant the instruction reads follows as "k=..." and a call's arguments in parentheses:
-// "r2" a temporary, "v1" a variable read in place, "k=1" a constant.
+// "r2" a temporary, "v1" a variable read in place, "m1" a variable whose value the call takes,
+// "k=1" a constant.
 #include <string>
 
 #include "interpreter/instructions.hpp"
@@ -25,7 +26,7 @@ inline std::string arguments(const ostrel::code::Instruction& in) {
   for (uint32_t i = 0; i < in.c; ++i) {
     if (i > 0) out += " ";
     if (given[i].from == From::Constant) out += constant(given[i].constant);
-    else out += (given[i].from == From::Temporary ? "r" : "v") + operand(given[i].operand);
+    else out += (given[i].from == From::Temporary ? "r" : given[i].from == From::Moved ? "m" : "v") + operand(given[i].operand);
   }
   return out + ")";
 }
