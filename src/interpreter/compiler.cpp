@@ -251,11 +251,18 @@ class InstructionCompiler {
     uint32_t callee = in_place ? operand_of(in_place->slots[0]) : temporary();
     if (!in_place) expression(*node.callee, callee);
     std::vector<Argument>& list = chunk_.arguments.emplace_back();
+    const ExprPtr* moved_global = nullptr;  // taken out of its slot into a temporary first
     for (const ExprPtr& argument : arguments) {
       list.push_back(in_place ? argument_in_place(*argument) : Argument{});
-      if (list.back().from == Argument::From::Variable &&
-          ((moved && names(*argument, *moved)) || read_for_the_last_time(list.back().operand)))
+      bool taken = list.back().from == Argument::From::Variable &&
+                   ((moved && names(*argument, *moved)) || read_for_the_last_time(list.back().operand));
+      if (!taken) continue;
+      if (list.back().operand & kGlobalOperand) {
+        list.back() = Argument{};
+        moved_global = &argument;
+      } else {
         list.back().from = Argument::From::Moved;
+      }
     }
     // The first computed argument waits in the result register: the call takes its arguments
     // before it writes its result.
@@ -263,7 +270,10 @@ class InstructionCompiler {
     for (size_t i = 0; i < arguments.size(); ++i) {
       if (list[i].from != Argument::From::Temporary) continue;
       list[i].operand = free ? *std::exchange(free, std::nullopt) : temporary();
-      expression(*arguments[i], list[i].operand);
+      if (&arguments[i] == moved_global)
+        emit({Op::Move, {}, {}, list[i].operand, operand_of(moved->slots[0]), 0, moved});
+      else
+        expression(*arguments[i], list[i].operand);
     }
     if (node.counts) emit({Op::Length, {}, {}, result, callee, 0, nullptr, list.data()});
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, list.data()});
@@ -711,7 +721,8 @@ class InstructionCompiler {
       case ExprKind::Tuple: return all(as<Elements>(e).elements);
       case ExprKind::Assign: return count_reads(*as<Assign>(e).value, k, reads);
       case ExprKind::CompoundAssign:
-        return count_reads(*as<CompoundAssign>(e).current, k, reads) && count_reads(*as<CompoundAssign>(e).value, k, reads);
+        return count_reads(*as<CompoundAssign>(e).current, k, reads) &&
+               count_reads(*as<CompoundAssign>(e).value, k, reads);
       default: return false;
     }
   }

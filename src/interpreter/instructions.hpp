@@ -69,12 +69,13 @@ struct Instruction {
 static_assert(sizeof(Instruction) == 16 + 2 * sizeof(void*));
 
 // An argument of a call: a temporary the call takes over, a variable or a constant it copies
-// where it is, or a variable it takes the value out of (Moved: one read for the last time, or
-// one the call's result replaces, where nothing can tell the difference).
+// where it is, or a variable of the frame it takes the value out of (Moved: one read for the
+// last time, or one the call's result replaces, where nothing can tell the difference). A
+// register and a frame's variable are both slots of the frame: the call takes them alike.
 struct Argument {
-  enum class From : uint8_t { Temporary, Variable, Constant, Moved };
+  enum class From : uint8_t { Temporary, Moved, Variable, Constant };
   From from = From::Temporary;
-  uint32_t operand = 0;          // Temporary: a register; Variable: an operand read in place
+  uint32_t operand = 0;  // Temporary: a register; Moved: a frame slot; Variable: an operand read in place
   const void* constant = nullptr;  // Constant: a Value
 };
 

@@ -133,9 +133,8 @@ inline void Evaluator::release_frame(const ActiveCall& call) {
 // An argument of a call, taken out of its temporary or copied from where it is held.
 inline Value Evaluator::argument(const code::Argument& argument, Value* R) {
   using From = code::Argument::From;
-  if (argument.from == From::Temporary) return std::move(R[argument.operand]);
+  if (argument.from <= From::Moved) return std::move(R[argument.operand]);
   if (argument.from == From::Constant) return operand<Value>(argument.constant);
-  if (argument.from == From::Moved) return std::move(operand_in(argument.operand, R));
   return operand_in(argument.operand, R);
 }
 
@@ -343,8 +342,7 @@ Length: {
   int64_t count;
   if (is_builtin(in_place(in->b), BuiltinKind::Length) && length_of(value, count)) {
     // A temporary or moved argument is the call's: let go of it, as the call would have.
-    if (given.from == code::Argument::From::Temporary) R[given.operand].reset();
-    if (given.from == code::Argument::From::Moved) in_place(given.operand).reset();
+    if (given.from <= code::Argument::From::Moved) R[given.operand].reset();
     R[in->a].set_int(count);
     ++ip;
   }

@@ -26,7 +26,8 @@ inline std::string arguments(const ostrel::code::Instruction& in) {
   for (uint32_t i = 0; i < in.c; ++i) {
     if (i > 0) out += " ";
     if (given[i].from == From::Constant) out += constant(given[i].constant);
-    else out += (given[i].from == From::Temporary ? "r" : given[i].from == From::Moved ? "m" : "v") + operand(given[i].operand);
+    else if (given[i].from == From::Variable) out += "v" + operand(given[i].operand);
+    else out += (given[i].from == From::Temporary ? "r" : "m") + operand(given[i].operand);
   }
   return out + ")";
 }
