@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs a handful of programs, small and deeply nested, under every pairing of an address-space
+# limit (`ulimit -v`) and a stack limit (`ulimit -s`), and reports each run that ends in a signal
+# or in a status other than 0 or 1, and each small program that does not print its result. Too
+# slow for CI (hundreds of runs); run it by hand after touching start-up, stacks or depth caps:
+#
+#   bash tests/limits/sweep.sh build/ostrel
+#
+# Address-space limits below what the static binary needs to be loaded at all are left out: the
+# kernel refuses such a program before it runs a single instruction.
+set -uo pipefail
+ostrel=$(realpath "${1:?usage: sweep.sh OSTREL}")
+work=$(mktemp -d /tmp/ostrel-sweep.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+echo 1 > one.ost
+/usr/bin/python3 - <<'EOF'
+open("brackets.ost", "w").write("x = " + "[" * 5000 + "1" + "]" * 5000 + "\n")
+open("powers.ost", "w").write("x = " + "1 ** " * 50000 + "1\n")
+open("sums.ost", "w").write("x = " + " + ".join(["1"] * 60000) + "\n")
+open("blocks.ost", "w").write("".join("    " * i + "if True:\n" for i in range(900)) + "    " * 900 + "1\n")
+open("recursion.ost", "w").write("def f(n) = if n == 0: 0 else: 1 + f(n - 1)\nf(200000)\n")
+open("repl.in", "w").write("1 + 1\n" + "[" * 3000 + "]" * 3000 + "\n")
+EOF
+
+# name, then the arguments; the small ones must print their result.
+cases=(
+  "eval|eval|1"
+  "run|run|one.ost"
+  "repl|repl"
+  "parse|parse|one.ost"
+  "brackets|run|brackets.ost"
+  "parse-brackets|parse|brackets.ost"
+  "powers|run|powers.ost"
+  "sums|run|sums.ost"
+  "blocks|run|blocks.ost"
+  "recursion|run|recursion.ost"
+)
+declare -A expected=([eval]=1 [run]=1 [repl]=2 [parse]=Module)
+
+address_limits=(unlimited 4000000 1000000 300000 100000 60000 40000 36000 30000 24000 20000 16000 12000 10000
+  8000 6000 5000 4000 3500)
+stack_limits=(64 128 256 512 1024 8192 65536 unlimited)
+
+failures=0
+runs=0
+for v in "${address_limits[@]}"; do
+  for s in "${stack_limits[@]}"; do
+    for entry in "${cases[@]}"; do
+      IFS='|' read -r name arguments <<< "$entry"
+      IFS='|' read -r -a arguments <<< "${entry#*|}"
+      out=$( (ulimit -v "$v" && ulimit -s "$s" && exec "$ostrel" "${arguments[@]}" < repl.in) 2>"$work/err" |
+        head -c 4096; exit "${PIPESTATUS[0]}")
+      status=$?
+      runs=$((runs + 1))
+      # The loader itself failing (status 126/127, or a signal before main under a tiny limit) is
+      # told apart by its message in the error output.
+      if grep -q "cannot allocate memory\|error while loading\|exec format" "$work/err" 2>/dev/null; then
+        continue
+      fi
+      verdict=""
+      if [ "$status" -gt 1 ]; then
+        verdict="status $status"
+      elif [ -n "${expected[$name]:-}" ] && ! grep -q "${expected[$name]}" <<< "$out"; then
+        verdict="no result (status $status: $(tail -n 1 "$work/err" | head -c 100))"
+      fi
+      if [ -n "$verdict" ]; then
+        failures=$((failures + 1))
+        printf 'ulimit -v %-9s -s %-9s %-15s %s\n' "$v" "$s" "$name" "$verdict"
+      fi
+    done
+  done
+done
+echo "$runs runs, $failures failed"
+[ "$failures" = 0 ]
