@@ -12,28 +12,6 @@ namespace ostrel {
 
 using K = Value::Kind;
 
-bool Evaluator::evaluate_assign(const code::Assign& node, Value& out) {
-  if (node.in_place == code::InPlace::Add) {
-    const auto& sum = code::as<code::Binary>(*node.value);
-    Value current, addend;
-    if (!evaluate(*sum.left, current) || !evaluate(*sum.right, addend)) return false;
-    return assign_sum(*node.target, std::move(current), addend, out);
-  }
-  if (node.in_place == code::InPlace::Append) return assign_appended(node, out);
-  Value value;
-  if (!evaluate(*node.value, value)) return false;
-  if (!node.target) return fail("invalid assignment target");
-  assign(*node.target, std::move(value));
-  out = Value();
-  return true;
-}
-
-bool Evaluator::evaluate_compound_assign(const code::CompoundAssign& node, Value& out) {
-  Value current, operand;
-  if (!evaluate(*node.current, current) || !evaluate(*node.value, operand)) return false;
-  return finish_compound(node, std::move(current), operand, out);
-}
-
 // The part after both operands are evaluated.
 bool Evaluator::finish_compound(const code::CompoundAssign& node, Value current, const Value& operand, Value& out) {
   if (node.target && node.op == ast::BinaryOperator::Add)
@@ -78,24 +56,6 @@ bool Evaluator::assign_sum(const code::Ref& target, Value current, const Value& 
   if (!take(add_into(std::move(current), addend), sum)) return false;
   assign(target, std::move(sum));
   return true;
-}
-
-// `x = append(x, item)` while `append` is still the builtin.
-bool Evaluator::assign_appended(const code::Assign& node, Value& out) {
-  const auto& call = code::as<code::Call>(*node.value);
-  Value callee;
-  if (!evaluate(*call.callee, callee)) return false;
-  if (!is_append(callee)) {
-    Value value;
-    if (!call_with(callee, call.arguments, value)) return false;
-    assign(*node.target, std::move(value));
-    out = Value();
-    return true;
-  }
-  Value list, item;
-  if (!evaluate(*call.arguments[0], list) || !evaluate(*call.arguments[1], item)) return false;
-  out = Value();
-  return append_into(*node.target, std::move(list), std::move(item));
 }
 
 // The rest of `x = append(list, item)` once the callee is known to be the builtin append.

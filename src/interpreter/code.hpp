@@ -1,9 +1,9 @@
 #pragma once
-// The lowered form of a program that the evaluator walks: the syntax tree with every name
-// resolved to slots, its literals turned into values, the branches of a conditional in one list
-// and the shapes of in-place updates (`xs = append(xs, v)`, `s += t`) marked. Function bodies
-// live in shared FunctionCode that every function value made from them keeps alive, so values
-// outlive the tree they came from.
+// The lowered form of a program, from which its instructions are compiled (which point into
+// it): the syntax tree with every name resolved to slots, its literals turned into values, the
+// branches of a conditional in one list and the shapes of in-place updates (`xs = append(xs, v)`,
+// `s += t`) and of walked ranges marked. Function bodies live in shared FunctionCode that every
+// function value made from them keeps alive, so values outlive the tree they came from.
 //
 // Variables live in slots: the global table's (the top level's own scope) or the running
 // frame's (parameters, the function's own name, the values a function captured, and one slot
@@ -89,19 +89,17 @@ struct Unary final : Node<ExprKind::Unary> {
   ExprPtr operand;
 };
 struct Pipe final : Node<ExprKind::Pipe> { ExprPtr left, right; };
+// A range(...) call walked without building it while `range` (and `walker`) are still the
+// builtins: the iterable of a loop or comprehension, or the list argument of map, filter or sum.
+struct WalkedRange {
+  const Builtin* range = nullptr;
+  const Builtin* walker = nullptr;  // map, filter or sum; null for loops and comprehensions
+  bool collects = false;  // one result per element (map, a comprehension without a condition)
+};
 struct Call final : Node<ExprKind::Call> {
   ExprPtr callee;
   std::vector<ExprPtr> arguments;
-  // A call `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`: which of them,
-  // and the position of the range argument, walked without building it while both names are
-  // still the builtins.
-  struct WalkedRange {
-    enum class Walker : uint8_t { Map, Filter, Sum };
-    Walker walker;
-    const Builtin* entry;  // the builtin the name stood for when compiled
-    const Builtin* range;
-    size_t argument;
-  };
+  // `map(f, range(...))`, `filter(f, range(...))` or `sum(range(...))`.
   std::optional<WalkedRange> walked_range;
   // A call `map(f, xs)` or `filter(f, xs)`: the builtin the name stood for when compiled. While
   // it still does, the dispatch loop walks xs and calls f for each element itself.
@@ -121,7 +119,7 @@ struct For final : Node<ExprKind::For> {
   uint32_t variable = 0;
   ScopeSlots scope;
   ExprPtr iterable, body;
-  const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
+  std::optional<WalkedRange> walked_range;  // when the iterable is a call of the name range
 };
 struct While final : Node<ExprKind::While> { ExprPtr condition, body; };
 
@@ -154,7 +152,7 @@ struct Comprehension final : Node<ExprKind::Comprehension> {
   ScopeSlots scope;
   ExprPtr iterable;
   ExprPtr condition;  // null when absent
-  const Builtin* range = nullptr;  // the builtin range when the iterable is a call of that name
+  std::optional<WalkedRange> walked_range;  // when the iterable is a call of the name range
 };
 struct Block final : Node<ExprKind::Block> {
   std::vector<Stmt> statements;
@@ -203,12 +201,11 @@ struct FunctionCode {
 
 struct Stmt {
   // Nothing: imports and type, data, trait and instance definitions, which have no effect.
-  enum class Kind : uint8_t { Sequence, Declare, Function, Evaluate, Return, Nothing };
+  enum class Kind : uint8_t { Declare, Function, Evaluate, Return, Nothing };
   Kind kind = Kind::Nothing;
-  Slot slot;                     // Declare, Function: the innermost scope's slot of the name
-  ExprPtr expr;                  // Declare, Evaluate, Return (null: bare return)
-  Closure function;              // Function
-  std::vector<Stmt> statements;  // Sequence
+  Slot slot;         // Declare, Function: the innermost scope's slot of the name
+  ExprPtr expr;      // Declare, Evaluate, Return (null: bare return)
+  Closure function;  // Function
 };
 
 // One top-level statement, lowered just before it runs; its blocks, loops and arms take
@@ -221,7 +218,7 @@ struct TopLevel {
   Stmt statement;
   uint32_t variables = 0;
   uint32_t frame_size = 0;
-  std::optional<Chunk> instructions;  // for the dispatch loop: an expression, declaration or def
+  Chunk instructions;
 };
 
 template <class T>

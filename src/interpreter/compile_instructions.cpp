@@ -2,7 +2,7 @@
 // is given; temporaries are taken above it and given back when the expression is done, so the
 // arguments of a call land in consecutive registers. A variable is read in place (its own slot
 // as the operand) only where nothing evaluated after the read could assign it; otherwise it is
-// loaded into a temporary first, as the tree walk reads it at that moment.
+// loaded into a temporary first, to read it at the moment the program does.
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -15,6 +15,9 @@ namespace {
 
 using Op = code::Op;
 using BinaryOperator = ast::BinaryOperator;
+
+constexpr const char* kNoMatchingArm = "no matching pattern in match expression";
+constexpr const char* kInvalidTarget = "invalid assignment target";
 
 bool is_comparison(BinaryOperator op) {
   return op == BinaryOperator::Lt || op == BinaryOperator::Lte || op == BinaryOperator::Gt ||
@@ -37,10 +40,14 @@ class InstructionCompiler {
       : next_(first_temporary), high_(first_temporary), guard_(guard), chunk_(chunk) {}
 
   uint32_t temporaries_end() const { return high_; }
+  // Whether the stack ran low: then the instructions are incomplete.
+  bool too_deep() const { return too_deep_; }
 
   void expression(const Expr& e, uint32_t result) {
-    // Too deep to compile here: the tree walk takes the rest, guarding its own stack.
-    if (guard_.exhausted()) return eval(e, result);
+    if (guard_.exhausted()) {
+      too_deep_ = true;
+      return;
+    }
     switch (e.kind) {
       case ExprKind::Constant: return emit({Op::LoadConstant, {}, {}, result, 0, 0, &as<Constant>(e).value});
       case ExprKind::Name: return load(as<Name>(e).ref, result);
@@ -89,7 +96,6 @@ class InstructionCompiler {
         else emit({Op::LoadNone, {}, {}, result});
         break;
       case Stmt::Kind::Nothing: emit({Op::LoadNone, {}, {}, result}); break;
-      case Stmt::Kind::Sequence: break;
     }
     next_ = mark;
   }
@@ -115,7 +121,6 @@ class InstructionCompiler {
   }
   size_t here() const { return chunk_.code.size(); }
   void jump_here(size_t from) { chunk_.code[from].a = static_cast<uint32_t>(here()); }
-  void eval(const Expr& e, uint32_t result) { emit({Op::Eval, {}, {}, result, 0, 0, &e}); }
 
   // A local that is always bound is copied without a check.
   void load(const Ref& ref, uint32_t result) {
@@ -125,10 +130,13 @@ class InstructionCompiler {
     emit({ref.always_bound ? Op::Copy : Op::LoadLocal, {}, {}, result, slot.index, 0, &ref});
   }
 
-  uint32_t temporary() {
-    uint32_t r = next_++;
+  uint32_t temporary() { return temporaries(1); }
+  // `count` consecutive temporaries; returns the first.
+  uint32_t temporaries(size_t count) {
+    uint32_t first = next_;
+    next_ += static_cast<uint32_t>(count);
     high_ = std::max(high_, next_);
-    return r;
+    return first;
   }
 
   // The register holding an operand's value, with the Ref of a variable read in place. A value
@@ -227,7 +235,7 @@ class InstructionCompiler {
   // or constants are read in place too; the others are computed into temporaries first.
   void call(const Call& node, uint32_t result) {
     if (node.mapping) return map_or_call(node, *node.mapping, result);
-    if (node.walked_range) return eval(node, result);
+    if (node.walked_range) return sum_of_range(node, result);
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
     if (in_place && !in_place->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail))
@@ -303,53 +311,100 @@ class InstructionCompiler {
 
   // `map(f, xs)` and `filter(f, xs)`: the walk over xs calls f one element after another in this
   // loop instead of the builtin calling back into a loop of its own each time. The plain call
-  // after MapStart takes every other case, with the builtin's checks. A range(...) argument is
-  // counted instead of built while both names stand for their builtins.
+  // after MapStart takes every other case, with the builtin's checks. The callee goes right
+  // below xs, where MapStart and RangeStart look for it.
   void map_or_call(const Call& node, const Builtin& walker, uint32_t result) {
     uint32_t mark = next_;
     uint32_t callee = temporary();
     expression(*node.callee, callee);
-    uint32_t function = temporary(), sequence = temporary();
-    expression(*node.arguments[0], function);
-    size_t range_start = 0;
-    if (node.walked_range) range_start = range_argument(as<Call>(*node.arguments[1]), *node.walked_range, callee);
-    else expression(*node.arguments[1], sequence);
+    std::optional<size_t> range_start;
+    uint32_t sequence, function;
+    if (node.walked_range) {
+      const auto& range = as<Call>(*node.arguments[1]);
+      sequence = temporaries(1 + range.arguments.size());
+      function = temporary();
+      expression(*node.arguments[0], function);
+      range_start = range_walk(range, *node.walked_range, sequence);
+    } else {
+      sequence = temporary();
+      function = temporary();
+      expression(*node.arguments[0], function);
+      expression(*node.arguments[1], sequence);
+    }
     bool map = walker.name == "map";
     size_t start = here();
-    emit({Op::MapStart, {}, {}, 0, callee, map, &walker});
+    emit({Op::MapStart, {}, {}, 0, sequence, map, &walker});
     std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
     arguments = {{Argument::From::Temporary, function}, {Argument::From::Temporary, sequence}};
     emit({Op::Call, {}, {}, result, callee, 2, nullptr, arguments.data()});
     size_t to_end = here();
     emit({Op::Jump});
     jump_here(start);
+    if (range_start) jump_here(*range_start);
     // MapStart took the list out of its register: each element goes there in turn.
     std::vector<Argument>& element = chunk_.arguments.emplace_back();
     element.push_back({Argument::From::Temporary, sequence});
-    uint32_t step = static_cast<uint32_t>(here());
     emit({map ? Op::MapStep : Op::FilterStep, {}, {}, sequence, function, 1, nullptr, element.data()});
     emit({Op::CollectEnd, {}, {}, result});
     jump_here(to_end);
-    if (node.walked_range) chunk_.code[range_start].a = step;
     next_ = mark;
   }
 
-  // The range(...) of `map(f, range(...))`: its callee in the register after f's, its arguments
-  // after that; counted and walked at once, or else called to make the list. Returns where the
-  // instruction that starts the walk is.
-  size_t range_argument(const Call& range, const Call::WalkedRange& walked, uint32_t callee) {
-    uint32_t sequence = callee + 2;
-    expression(*range.callee, sequence);
+  // `sum(range(...), ...)`: the range is walked when both names stand for their builtins, and its
+  // sum taken once the other arguments, which sum ignores, are evaluated too.
+  void sum_of_range(const Call& node, uint32_t result) {
+    uint32_t mark = next_;
+    uint32_t callee = temporary();
+    expression(*node.callee, callee);
+    const auto& range = as<Call>(*node.arguments[0]);
+    uint32_t sequence = temporaries(1 + range.arguments.size());
+    jump_here(range_walk(range, *node.walked_range, sequence));
     std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
-    for (const ExprPtr& argument : range.arguments) {
+    arguments.push_back({Argument::From::Temporary, sequence});
+    for (size_t i = 1; i < node.arguments.size(); ++i) {
       arguments.push_back({Argument::From::Temporary, temporary()});
-      expression(*argument, arguments.back().operand);
+      expression(*node.arguments[i], arguments.back().operand);
+    }
+    size_t summed = here();
+    emit({Op::SumEnd, {}, {}, 0, callee, result});
+    emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), nullptr, arguments.data()});
+    jump_here(summed);
+    next_ = mark;
+  }
+
+  // A call of the name range, its callee in register `at` and its arguments in the temporaries
+  // after it: counted and walked at once, or else called to make the value in `at`. Returns where
+  // the instruction that starts the walk is, to point its jump at the walk's first step.
+  size_t range_walk(const Call& range, const WalkedRange& walked, uint32_t at) {
+    expression(*range.callee, at);
+    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
+    for (size_t i = 0; i < range.arguments.size(); ++i) {
+      arguments.push_back({Argument::From::Temporary, at + 1 + static_cast<uint32_t>(i)});
+      expression(*range.arguments[i], arguments.back().operand);
     }
     auto count = static_cast<uint32_t>(range.arguments.size());
     size_t start = here();
-    emit({Op::MapRangeStart, {}, {}, 0, callee, count, &walked});
-    emit({Op::Call, {}, {}, sequence, sequence, count, nullptr, arguments.data()});
+    emit({Op::RangeStart, {}, {}, 0, at, count, &walked});
+    emit({Op::Call, {}, {}, at, at, count, nullptr, arguments.data()});
     return start;
+  }
+
+  // The iterable of a loop or comprehension, which `start` begins to walk. Returns where a walked
+  // range starts instead, to point its jump at the walk's first step.
+  std::optional<size_t> iterable(const Expr& e, const std::optional<WalkedRange>& walked, Instruction start) {
+    uint32_t mark = next_;
+    std::optional<size_t> range_start;
+    if (walked) {
+      const auto& range = as<Call>(e);
+      start.b = temporaries(1 + range.arguments.size());
+      range_start = range_walk(range, *walked, start.b);
+    } else {
+      start.b = temporary();
+      expression(e, start.b);
+    }
+    emit(start);
+    next_ = mark;
+    return range_start;
   }
 
   // Jumps past what follows when the condition is false; returns where to patch the target.
@@ -395,7 +450,8 @@ class InstructionCompiler {
   // The step to the next element follows the body, so that a pass takes one dispatch less.
   void walk(const For& node, uint32_t result) {
     emit({Op::LoadNone, {}, {}, result});
-    emit({Op::ForStart, {}, {}, 0, 0, 0, &node});
+    std::optional<size_t> range_start = iterable(*node.iterable, node.walked_range, {Op::ForStart});
+    if (range_start) jump_here(*range_start);
     size_t enter = here();
     emit({Op::Jump});
     uint32_t body = static_cast<uint32_t>(here());
@@ -408,7 +464,10 @@ class InstructionCompiler {
 
   // A walk like a for loop's whose passes collect the element's values.
   void comprehension(const Comprehension& node, uint32_t result) {
-    emit({Op::ComprehensionStart, {}, {}, 0, 0, 0, &node});
+    bool as_many = !node.condition;
+    std::optional<size_t> range_start =
+        iterable(*node.iterable, node.walked_range, {Op::ComprehensionStart, {}, {}, 0, 0, as_many});
+    if (range_start) jump_here(*range_start);
     uint32_t top = static_cast<uint32_t>(here());
     emit({Op::ForNext, {}, {}, 0, node.variable});
     if (node.condition) chunk_.code[jump_unless(*node.condition)].a = top;
@@ -433,8 +492,6 @@ class InstructionCompiler {
   // that arm reads them, and it binds them all again before it does) until the match is left;
   // the names its guard assigned are unbound at once.
   void match(const Match& node, uint32_t result) {
-    bool outer_too_deep = std::exchange(pattern_too_deep_, false);  // a match in an arm has its own
-    size_t start = here();
     uint32_t mark = next_;
     uint32_t scrutinee = temporary();
     expression(*node.scrutinee, scrutinee);
@@ -464,13 +521,9 @@ class InstructionCompiler {
     }
     for (size_t from : to_next_arm) jump_here(from);
     for (size_t from : to_other_kind) jump_here(from);
-    emit({Op::NoMatch});
+    emit({Op::Fail, {}, {}, 0, 0, 0, kNoMatchingArm});
     for (size_t from : to_end) jump_here(from);
     next_ = mark;
-    if (std::exchange(pattern_too_deep_, outer_too_deep)) {  // the tree walk takes the whole match
-      chunk_.code.resize(start);
-      eval(node, result);
-    }
   }
 
   // After the chosen arm, nothing holds on to the scrutinee or to parts of it any more (in the
@@ -496,8 +549,10 @@ class InstructionCompiler {
   // into their slots, in the order the pattern names them (the later of a name given twice
   // wins). `kind_known`: the value has been found to be of the pattern's kind.
   void pattern(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm, bool kind_known) {
-    if (guard_.exhausted()) pattern_too_deep_ = true;
-    if (pattern_too_deep_) return;
+    if (guard_.exhausted()) {
+      too_deep_ = true;
+      return;
+    }
     switch (pattern.kind) {
       case Pattern::Kind::Wildcard: return;
       case Pattern::Kind::Name: return emit({Op::Copy, {}, {}, pattern.name, value});
@@ -537,8 +592,6 @@ class InstructionCompiler {
 
   // A `return` ends the block with its value: a jump to the block's end.
   void block(const Block& node, uint32_t result) {
-    for (const Stmt& statement : node.statements)
-      if (statement.kind == Stmt::Kind::Sequence) return eval(node, result);
     std::vector<size_t> returns;
     // Every statement leaves a value in `result`.
     if (node.statements.empty()) emit({Op::LoadNone, {}, {}, result});
@@ -552,8 +605,8 @@ class InstructionCompiler {
     unbind(node.scope);
   }
 
+  // A target that is not a name fails once the value is computed.
   void assignment(const Assign& node, uint32_t result) {
-    if (!node.target) return eval(node, result);
     if (node.in_place == InPlace::Append) return append(node, result);
     uint32_t mark = next_;
     if (node.in_place == InPlace::Add) {
@@ -567,19 +620,29 @@ class InstructionCompiler {
     } else {
       uint32_t value = temporary();
       expression(*node.value, value);
-      emit({Op::Assign, {}, {}, value, result, 0, &*node.target});
+      if (node.target) emit({Op::Assign, {}, {}, value, result, 0, &*node.target});
+      else emit({Op::Fail, {}, {}, 0, 0, 0, kInvalidTarget});
     }
     next_ = mark;
   }
 
-  // `x = append(x, e)`: the callee and both arguments in consecutive registers.
+  // `x = append(x, e)`: the callee and both arguments in consecutive registers; a callee that is
+  // not the builtin append is called and its result assigned.
   void append(const Assign& node, uint32_t result) {
     const auto& call = as<Call>(*node.value);
     uint32_t mark = next_;
     uint32_t callee = temporary();
     expression(*call.callee, callee);
-    for (const ExprPtr& argument : call.arguments) expression(*argument, temporary());
-    emit({Op::AssignAppend, {}, {}, result, callee, 0, &node});
+    std::vector<Argument>& arguments = chunk_.arguments.emplace_back();
+    for (const ExprPtr& argument : call.arguments) {
+      arguments.push_back({Argument::From::Temporary, temporary()});
+      expression(*argument, arguments.back().operand);
+    }
+    size_t appended = here();
+    emit({Op::AssignAppend, {}, {}, 0, callee, result, &*node.target});
+    emit({Op::Call, {}, {}, callee, callee, 2, nullptr, arguments.data()});
+    emit({Op::Assign, {}, {}, callee, result, 0, &*node.target});
+    jump_here(appended);
     next_ = mark;
   }
 
@@ -613,7 +676,7 @@ class InstructionCompiler {
   uint32_t high_;
   const StackGuard& guard_;
   Chunk& chunk_;
-  bool pattern_too_deep_ = false;  // a pattern of the match being compiled nests too deeply
+  bool too_deep_ = false;
 };
 
 // What leads straight to an End is that End: a branch that finishes a body saves a dispatch, and
@@ -628,28 +691,6 @@ void end_early(Chunk& chunk, size_t first) {
                               : releases                 ? &chunk.code[i + 1]
                                                          : nullptr;
     if (next && next->op == Op::End) instruction = *next;
-  }
-}
-
-// Whether the instruction's `a` is where it may jump.
-bool jumps(Op op) {
-  switch (op) {
-    case Op::Jump:
-    case Op::JumpIfFalse:
-    case Op::CompareJump:
-    case Op::CompareConstantJump:
-    case Op::LessJump:
-    case Op::LessConstantJump:
-    case Op::ForNext:
-    case Op::ForLoop:
-    case Op::MapStart:
-    case Op::MapRangeStart:
-    case Op::Collect:
-    case Op::MatchKind:
-    case Op::MatchLength:
-    case Op::MatchLengthAtLeast:
-    case Op::MatchConstant: return true;
-    default: return false;
   }
 }
 
@@ -674,10 +715,12 @@ void copy_then_end(Chunk& chunk, size_t first) {
 // Compiles what `compile` gives the compiler into `chunk`, ending with its value in register
 // `first_temporary`; returns the end of the slots its temporaries need.
 template <class Compile>
-uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk, Compile compile) {
+std::optional<uint32_t> compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk& chunk,
+                                      Compile compile) {
   size_t first = chunk.code.size();
   InstructionCompiler compiler(first_temporary + 1, guard, chunk);
   compile(compiler);
+  if (compiler.too_deep()) return std::nullopt;
   compiler.end(first_temporary);
   end_early(chunk, first);
   copy_then_end(chunk, first);
@@ -687,16 +730,23 @@ uint32_t compile_chunk(uint32_t first_temporary, const StackGuard& guard, Chunk&
 
 }  // namespace
 
-uint32_t compile_instructions(const Expr& expression, uint32_t first_temporary, const StackGuard& guard,
-                              Chunk& chunk) {
+std::optional<uint32_t> compile_instructions(const Expr& expression, uint32_t first_temporary,
+                                             const StackGuard& guard, Chunk& chunk) {
   return compile_chunk(first_temporary, guard, chunk,
                        [&](InstructionCompiler& compiler) { compiler.expression(expression, first_temporary); });
 }
 
-uint32_t compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard,
-                           Chunk& chunk) {
+std::optional<uint32_t> compile_statement(const Stmt& statement, uint32_t first_temporary, const StackGuard& guard,
+                                          Chunk& chunk) {
   return compile_chunk(first_temporary, guard, chunk,
                        [&](InstructionCompiler& compiler) { compiler.statement(statement, first_temporary); });
+}
+
+void compile_call(uint32_t count, Chunk& chunk) {
+  std::vector<Argument>& arguments = chunk.arguments.emplace_back();
+  for (uint32_t i = 1; i <= count; ++i) arguments.push_back({Argument::From::Temporary, i});
+  chunk.code.push_back({Op::Call, {}, {}, 0, 0, count, nullptr, arguments.data()});
+  chunk.code.push_back({Op::End});
 }
 
 }  // namespace ostrel::code

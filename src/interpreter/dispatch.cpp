@@ -1,6 +1,6 @@
 // The dispatch loop: runs a chunk of instructions (instructions.hpp) in the running frame,
 // jumping from one instruction's code to the next through a table of labels (computed goto).
-// Anything that may call (calls, tree walks, walks over iterables) can move the value stack, so
+// Anything that may call (calls of builtins, which may call back) can move the value stack, so
 // the register base is fetched again after it.
 #include <fmt/format.h>
 
@@ -33,10 +33,7 @@ bool Evaluator::undefined(const code::Ref& ref) {
 // An operand read in place is a variable's own slot, which may be unbound.
 bool Evaluator::check_operands(const Instruction& in, const Value& left, const Value& right) {
   if (in.p && !is_bound(left)) return undefined(operand<code::Ref>(in.p));
-  bool constant = in.op == Op::BinaryConstant || in.op == Op::AddConstant || in.op == Op::SubtractConstant ||
-                  in.op == Op::CompareConstantJump || in.op == Op::LessConstantJump || in.op == Op::IndexConstant ||
-                  in.op == Op::UpdateConstant;
-  if (in.q && !constant && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
+  if (in.q && !code::has_constant_operand(in.op) && !is_bound(right)) return undefined(operand<code::Ref>(in.q));
   return true;
 }
 
@@ -200,18 +197,12 @@ __attribute__((always_inline)) inline const void* Evaluator::leave_call(Value& r
 }
 
 bool Evaluator::dispatch(const code::Chunk& chunk, Value& out) {
+  // One label per instruction, in the order of Op.
   static const void* const labels[] = {
-      &&LoadNone, &&LoadConstant, &&Load, &&LoadLocal, &&LoadGlobal, &&Binary, &&BinaryConstant, &&Add,
-      &&AddConstant, &&Subtract, &&SubtractConstant, &&Unary, &&Index, &&IndexConstant, &&Member, &&Call, &&Jump,
-      &&JumpIfFalse, &&CompareJump, &&CompareConstantJump, &&LessJump, &&LessConstantJump, &&Eval,
-      &&Store, &&Assign, &&AssignSum, &&AssignAppend, &&Compound, &&Update, &&UpdateConstant, &&MakeFunction,
-      &&Unbind, &&ForStart, &&ForNext, &&ForLoop, &&ForEnd, &&MapStart, &&MapRangeStart, &&MapStep,
-      &&FilterStep, &&Collect, &&CollectEnd, &&ComprehensionStart, &&MakeList, &&MakeTuple, &&MakeDict,
-      &&MatchKind, &&MatchLength, &&MatchLengthAtLeast, &&MatchConstant, &&LoadElement, &&LoadRest, &&Copy,
-      &&LeaveMatch, &&NoMatch, &&EndCopy, &&End,
+#define INSTRUCTION(name, form) &&name,
+#include "interpreter/instructions.def"
+#undef INSTRUCTION
   };
-  // One label per instruction, in the order of Op, whose last is End.
-  static_assert(sizeof(labels) / sizeof(labels[0]) == static_cast<size_t>(Op::End) + 1);
   const size_t entry_calls = calls_.size();
   const Instruction* ip = chunk.code.data();
   const Instruction* in = ip;
@@ -343,13 +334,6 @@ LessJump:
   COMPARE_JUMP(Operator::Lt, REGISTER);
 LessConstantJump:
   COMPARE_JUMP(Operator::Lt, CONSTANT);
-Eval: {
-  Value result;
-  if (!evaluate(operand<code::Expr>(in->p), result)) return false;
-  REFETCH();
-  R[in->a] = std::move(result);
-}
-  NEXT();
 Store:
   slot(operand<code::Slot>(in->p)) = std::move(R[in->a]);
   NEXT();
@@ -370,22 +354,14 @@ AssignSum: {
   NEXT();
 }
 AssignAppend: {
-  const code::Ref& target = *operand<code::Assign>(in->p).target;
   Value* given = &R[in->b];  // the callee and the two arguments
   if (is_append(given[0])) {
-    if (!append_into(target, std::move(given[1]), std::move(given[2]))) return false;
-  } else {
-    // Another function by that name: called as any call whose result is assigned. The callee
-    // leaves the stack, which the call may move.
-    Value callee = std::move(given[0]);
-    Value result;
-    if (!apply(callee, ValueList{std::move(given[1]), std::move(given[2])}, result)) return false;
-    REFETCH();
-    assign(target, std::move(result));
+    if (!append_into(operand<code::Ref>(in->p), std::move(given[1]), std::move(given[2]))) return false;
+    R[in->c] = Value();
+    JUMP();
   }
-  R[in->a] = Value();
-}
   NEXT();
+}
 Compound: {
   const auto& node = operand<code::CompoundAssign>(in->p);
   Value& current = R[in->a];
@@ -419,15 +395,8 @@ MakeFunction:
 Unbind:
   unbind(operand<code::ScopeSlots>(in->p));
   NEXT();
-ForStart: {
-  const auto& node = operand<code::For>(in->p);
-  Sequence items;
-  if (!evaluate_sequence(*node.iterable, node.range, items)) return false;
-  if (!items.is_walkable()) return fail("for loop requires iterable (list)");
-  uint64_t count = items.size();
-  walks_.push_back({std::move(items), count, 0, {}});
-  REFETCH();
-}
+ForStart:
+  if (!start_walk(R[in->b], "for loop requires iterable (list)")) return false;
   NEXT();
 ForNext: {
   Walk& walk = walks_.back();
@@ -447,8 +416,8 @@ ForEnd:
   walks_.pop_back();
   NEXT();
 MapStart: {
-  Value& list = R[in->b + 2];
-  if (is_builtin(R[in->b], &operand<Builtin>(in->p)) && list.is(K::List)) {
+  Value& list = R[in->b];
+  if (is_builtin(R[in->b - 1], &operand<Builtin>(in->p)) && list.is(K::List)) {
     uint64_t count = list.as_list().size();
     Walk& walk = walks_.emplace_back(Walk{Sequence(std::move(list)), count, 0, {}});
     if (in->c) walk.results.reserve(count);
@@ -456,14 +425,22 @@ MapStart: {
   }
   NEXT();
 }
-MapRangeStart: {
-  const auto& walked = operand<code::Call::WalkedRange>(in->p);
-  if (is_builtin(R[in->b], walked.entry) && is_builtin(R[in->b + 2], walked.range)) {
-    if (!start_range_walk(walked, R + in->b + 3, in->c)) return false;
+RangeStart: {
+  const auto& walked = operand<code::WalkedRange>(in->p);
+  if (is_builtin(R[in->b], walked.range) && (!walked.walker || is_builtin(R[in->b - 1], walked.walker))) {
+    if (!start_range_walk(walked, R + in->b + 1, in->c)) return false;
+    if (walked.walker) R[in->b - 1] = unbound();
     JUMP();
   }
   NEXT();
 }
+SumEnd:
+  if (!is_bound(R[in->b])) {
+    if (!take(sum_over(walks_.back().items), R[in->c])) return false;
+    walks_.pop_back();
+    JUMP();
+  }
+  NEXT();
 MapStep:
 FilterStep: {
   Walk& walk = walks_.back();
@@ -493,13 +470,9 @@ CollectEnd: {
   R[in->a] = std::move(list);
 }
   NEXT();
-ComprehensionStart: {
-  Walk walk;
-  if (!comprehension_items(operand<code::Comprehension>(in->p), walk.items, walk.results)) return false;
-  walk.count = walk.items.size();
-  walks_.push_back(std::move(walk));
-  REFETCH();
-}
+ComprehensionStart:
+  if (!start_walk(R[in->b], "list comprehension requires iterable")) return false;
+  if (in->c) walks_.back().results.reserve(walks_.back().count);
   NEXT();
 MakeList:
 MakeTuple: {
@@ -548,8 +521,8 @@ LeaveMatch:
   unbind(operand<code::ScopeSlots>(in->q));
   R[in->b] = Value();
   NEXT();
-NoMatch:
-  return fail(kNoMatchingArm);
+Fail:
+  return fail(static_cast<const char*>(in->p));
 EndCopy:
   R[in->a] = R[in->b];
   // and ends as End does
@@ -611,17 +584,22 @@ __attribute__((noinline)) const Instruction* Evaluator::call_next_element(Value&
   return body.instructions.code.data();
 }
 
-// The walk of map or filter over the range of `count` arguments, counted instead of built. Map's
-// results are as many as the range: it is refused before anything is built.
-bool Evaluator::start_range_walk(const code::Call::WalkedRange& walked, Value* arguments, uint32_t count) {
-  ValueList values;
-  for (uint32_t i = 0; i < count; ++i) values.push_back(std::move(arguments[i]));
-  Result<IntRange> range = range_of(values);
+// A walk over a value taken out of its register, which must be a list.
+bool Evaluator::start_walk(Value& list, const char* not_a_list) {
+  if (!list.is(K::List)) return fail(not_a_list);
+  uint64_t count = list.as_list().size();
+  walks_.push_back({Sequence(std::move(list)), count, 0, {}});
+  return true;
+}
+
+// The walk over the range of `count` arguments, counted instead of built. When the results are
+// as many as the range, they are refused before anything is built.
+bool Evaluator::start_range_walk(const code::WalkedRange& walked, Value* arguments, uint32_t count) {
+  Result<IntRange> range = range_of(ValueSpan(arguments, count));
   if (!range) return fail(range.error());
-  bool map = walked.walker == code::Call::WalkedRange::Walker::Map;
-  if (map && !fits_in_memory(range->count, sizeof(Value))) return fail(kOutOfMemory);
+  if (walked.collects && !fits_in_memory(range->count, sizeof(Value))) return fail(kOutOfMemory);
   Walk& walk = walks_.emplace_back(Walk{Sequence(*range), range->count, 0, {}});
-  if (map) walk.results.reserve(range->count);
+  if (walked.collects) walk.results.reserve(range->count);
   return true;
 }
 

@@ -26,19 +26,23 @@ bool is_call_to(const ast::Expr& e, std::string_view name) {
 // The builtin range when the expression is a call of that name: a walk need not build it.
 const Builtin* range_call(const ast::Expr& e) { return is_call_to(e, "range") ? builtin_named("range") : nullptr; }
 
-// Which argument of a call to map, filter or sum is a range(...) call they could walk.
-std::optional<Call::WalkedRange> walked_range(const ast::expr::FunctionCall& call) {
-  using Walker = Call::WalkedRange::Walker;
+// A loop's or comprehension's iterable that is a call of the name range.
+std::optional<WalkedRange> walked_iterable(const ast::Expr& iterable, bool collects) {
+  if (const Builtin* range = range_call(iterable)) return WalkedRange{range, nullptr, collects};
+  return std::nullopt;
+}
+
+// A call to map or filter whose list argument, or to sum whose first argument, is a call of the
+// name range.
+std::optional<WalkedRange> walked_range(const ast::expr::FunctionCall& call) {
   const std::string* callee = identifier_name(call.callee);
   if (!callee) return std::nullopt;
   const auto& arguments = call.arguments;
   bool mapping = *callee == "map" || *callee == "filter";
-  if (mapping && arguments.size() == 2 && range_call(*arguments[1])) {
-    Walker walker = *callee == "map" ? Walker::Map : Walker::Filter;
-    return Call::WalkedRange{walker, builtin_named(*callee), range_call(*arguments[1]), 1};
-  }
+  if (mapping && arguments.size() == 2 && range_call(*arguments[1]))
+    return WalkedRange{range_call(*arguments[1]), builtin_named(*callee), *callee == "map"};
   if (*callee == "sum" && !arguments.empty() && range_call(*arguments[0]))
-    return Call::WalkedRange{Walker::Sum, builtin_named(*callee), range_call(*arguments[0]), 0};
+    return WalkedRange{range_call(*arguments[0]), builtin_named(*callee), false};
   return std::nullopt;
 }
 
@@ -131,7 +135,7 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::For& n) {
     auto out = make<For>();
     out->iterable = sub(*n.iterable);
-    out->range = range_call(*n.iterable);
+    out->walked_range = walked_iterable(*n.iterable, false);
     lowering.enter_scope();
     out->variable = lowering.declare_local(n.variable);
     lowering.bound_from_start();  // each step binds the variable before the body runs
@@ -173,7 +177,7 @@ struct ExpressionLowering {
   ExprPtr operator()(const ast::expr::ListComprehension& n) {
     auto out = make<Comprehension>();
     out->iterable = sub(*n.iterable);
-    out->range = range_call(*n.iterable);
+    out->walked_range = walked_iterable(*n.iterable, !n.condition);
     lowering.enter_scope();
     out->variable = lowering.declare_local(n.variable);
     lowering.bound_from_start();  // each step binds the variable before the condition runs
@@ -303,13 +307,10 @@ std::unique_ptr<code::TopLevel> Lowering::lower(const ast::Stmt& statement) {
   function_ = nullptr;
   if (out_of_stack_) return nullptr;
   for (const Use& use : top.uses) resolve(top, use);
-  out->variables = out->frame_size = top.frame_size;
-  using Kind = code::Stmt::Kind;
-  Kind kind = out->statement.kind;
-  if (kind == Kind::Evaluate || kind == Kind::Declare || kind == Kind::Function) {
-    out->instructions.emplace();
-    out->frame_size = compile_statement(out->statement, out->frame_size, guard_, *out->instructions);
-  }
+  out->variables = top.frame_size;
+  std::optional<uint32_t> frame_size = compile_statement(out->statement, top.frame_size, guard_, out->instructions);
+  if (!frame_size) return nullptr;
+  out->frame_size = *frame_size;
   return out;
 }
 
@@ -348,7 +349,12 @@ code::Closure Lowering::function(std::optional<std::string> name, const std::vec
   code->self_borrowed = code->self_slot && !inner.own_name_changed;
   for (const Use& use : inner.uses) resolve(inner, use);
   code->variables = inner.frame_size;
-  code->frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
+  std::optional<uint32_t> frame_size = compile_instructions(*code->body, inner.frame_size, guard_, code->instructions);
+  if (!frame_size) {
+    out_of_stack_ = true;
+    return {};
+  }
+  code->frame_size = *frame_size;
   code::Closure closure;
   closure.captures.resize(inner.captured.size());
   for (size_t i = 0; i < inner.captured.size(); ++i) {
@@ -524,12 +530,6 @@ uint32_t Lowering::captured_slot(Function& function, Symbol name) {
 
 code::Stmt Lowering::statement(const ast::Stmt& statement) {
   if (out_of_stack()) return of_kind(Stmt::Kind::Nothing);
-  if (auto* s = std::get_if<ast::stmt::Module>(&statement.node)) {
-    Stmt out = of_kind(Stmt::Kind::Sequence);
-    out.statements.reserve(s->statements.size());
-    for (const auto& inner : s->statements) out.statements.push_back(this->statement(inner));
-    return out;
-  }
   if (auto* s = std::get_if<ast::stmt::VariableDeclaration>(&statement.node)) {
     Stmt out = of_kind(Stmt::Kind::Declare);
     out.expr = expression(*s->value);

@@ -5,10 +5,16 @@
 #   units          known service units: "name.service"
 #   active, enabled  the units that are running and that start at boot
 #   log            every program run with its arguments, as "program [arg] [arg]"
+#   broken         commands made to fail, as "program first-argument" (such as "systemctl enable"):
+#                  they print an error and exit with status 1, to inject failures
 # FAKE_ROOT is set by the fake sudo, so the others can refuse what needs root.
 state=${FAKE_ARCH:?FAKE_ARCH must name the state directory of the fake machine}
-for list in repo aur installed units active enabled log; do [ -f "$state/$list" ] || : >"$state/$list"; done
+for list in repo aur installed units active enabled log broken; do [ -f "$state/$list" ] || : >"$state/$list"; done
 { printf '%s' "${0##*/}"; for a in "$@"; do printf ' [%s]' "$a"; done; echo; } >>"$state/log"
+if awk -v c="${0##*/} ${1:-}" '$0 == c { found = 1 } END { exit !found }' "$state/broken"; then
+  echo "error: ${0##*/} ${1:-} failed" >&2
+  exit 1
+fi
 
 # has LIST NAME: NAME is the first word of a line of LIST.
 has() { awk -v n="$2" '$1 == n { found = 1 } END { exit !found }' "$state/$1"; }

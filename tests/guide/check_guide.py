@@ -5,6 +5,11 @@ The guide marks its examples with the info string of each fenced block:
   ```ostrel   a script. It must parse. When an ```output block follows it (only blank lines
               between), the script is run with `ostrel run` and everything it writes, standard
               output then standard error, must equal that block.
+  ```ostrel helpers
+              definitions that later examples build on: all helpers blocks so far, joined, must
+              parse. No output block may follow.
+  ```ostrel with-helpers
+              a script that runs after all helpers blocks above it, checked like ```ostrel.
   ```console  shell commands, each on a line starting with "$ ", each followed by the lines it
               must print (standard output and standard error together). The commands of one block
               share a directory, so a block may write a file and then use it.
@@ -23,7 +28,7 @@ import subprocess
 import sys
 import tempfile
 
-FENCE = re.compile(r"^( *)```(\S*)\s*$")
+FENCE = re.compile(r"^( *)```(\S*(?: \S+)?)\s*$")
 PROMPTS = (">>> ", "... ")
 
 
@@ -60,7 +65,8 @@ def examples(text):
                 raise SystemExit(f"guide line {line}: an output block must follow an ostrel block")
             continue
         expected = None
-        if kind == "ostrel" and index + 1 < len(found) and found[index + 1][1] == "output":
+        runs = kind in ("ostrel", "ostrel with-helpers")
+        if runs and index + 1 < len(found) and found[index + 1][1] == "output":
             between = lines[line + body.count("\n") + 1: found[index + 1][0] - 1]
             if all(not part.strip() for part in between):
                 expected = found[index + 1][2]
@@ -139,14 +145,19 @@ def main():
     ostrel, guide, fakes = (os.path.abspath(arg) for arg in sys.argv[1:4])
     with open(guide, encoding="utf-8") as f:
         text = f.read()
-    passed, failed = 0, 0
+    passed, failed, helpers = 0, 0, ""
     for line, kind, body, expected in examples(text):
-        if kind not in ("ostrel", "console", "repl"):
+        if kind not in ("ostrel", "ostrel helpers", "ostrel with-helpers", "console", "repl"):
             continue
         box = Sandbox(ostrel, fakes)
         try:
             if kind == "ostrel":
                 outcome = check_script(box, ostrel, body, expected)
+            elif kind == "ostrel helpers":
+                helpers += body
+                outcome = check_script(box, ostrel, helpers, None)
+            elif kind == "ostrel with-helpers":
+                outcome = check_script(box, ostrel, helpers + body, expected)
             elif kind == "console":
                 outcome = check_console(box, body)
             else:

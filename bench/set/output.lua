@@ -1,0 +1,3 @@
+for i = 0, 300000 - 1 do
+  print("line " .. i)
+end

@@ -1,0 +1,2 @@
+for i in range(300000):
+    print("line", i)
