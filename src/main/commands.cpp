@@ -19,6 +19,7 @@ namespace {
 // One error line ("Parse error: ...", "Runtime error: ...", "Error reading file ..."), written
 // whole so that it is not interleaved with anything, and returns the failure status.
 int print_error(std::string_view prefix, std::string_view message) {
+  std::fflush(stdout);  // the lines printed before the error come before it
   std::string line;
   line.reserve(prefix.size() + message.size() + 1);
   line.append(prefix).append(message).push_back('\n');
