@@ -81,6 +81,8 @@ Result<bool> LineReader::read_line(std::string& line) {
   return !line.empty();
 }
 
+bool LineReader::holds_line() const { return std::memchr(buffer_ + begin_, '\n', end_ - begin_) != nullptr; }
+
 Result<bool> LineReader::refill() {
   for (;;) {
     ssize_t count = ::read(fd_, buffer_, sizeof buffer_);
