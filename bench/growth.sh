@@ -195,12 +195,14 @@ start_up() {
   printf 'ostrel/lua5.4: %s in time, %s in peak memory\n' "$(ratio "$1" "$4")" "$(ratio "$2" "$5")"
 }
 
-# One busy loop per core. Each also ends by itself after BUSY_SECONDS, in case this script is
-# killed before its EXIT trap can run.
+# One busy loop per core, each in a session of its own as another user's work would be: the
+# scheduler shares the processor between sessions first. Each loop also ends by itself after
+# BUSY_SECONDS, in case this script is killed before its EXIT trap can run.
 start_busy() {
   local i
   for ((i = 0; i < $(nproc); i++)); do
-    (end=$((SECONDS + ${BUSY_SECONDS:-300})); while ((SECONDS < end)); do :; done) &
+    # Not a process group leader, so setsid becomes the loop itself and $! is the loop's id.
+    setsid bash -c 'end=$((SECONDS + $1)); while ((SECONDS < end)); do :; done' busy "${BUSY_SECONDS:-300}" &
     busy+=($!)
   done
 }

@@ -9,6 +9,7 @@
 #include "grammar/match_program.hpp"
 #include "interpreter/interpreter.hpp"
 #include "parser/parse_program.hpp"
+#include "repl/run_and_report.hpp"
 #include "stdlib/library.hpp"
 #include "support/io.hpp"
 #include "support/os_error.hpp"
@@ -16,16 +17,9 @@
 namespace ostrel {
 namespace {
 
-// One error line ("Parse error: ...", "Runtime error: ...", "Error reading file ..."), written
-// whole so that it is not interleaved with anything, and returns the failure status.
-int print_error(std::string_view prefix, std::string_view message) {
-  std::fflush(stdout);  // the lines printed before the error come before it
-  std::string line;
-  line.reserve(prefix.size() + message.size() + 1);
-  line.append(prefix).append(message).push_back('\n');
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
-  std::clearerr(stderr);
+// Writes one error line on standard error and returns the failure status.
+int fail(std::string_view prefix, std::string_view message) {
+  write_error_line(stderr, prefix, message);
   return 1;
 }
 
@@ -34,51 +28,40 @@ int print_error(std::string_view prefix, std::string_view message) {
 std::optional<std::string> read_script(const std::string& path) {
   auto text = read_text_file(path, grammar::max_source_bytes);
   if (!text) {
-    print_error("Error reading file '" + path + "': ", text.error());
+    fail("Error reading file '" + path + "': ", text.error());
     return std::nullopt;
   }
   return std::move(text).value();
 }
 
-// Runs one complete source text (`run` and `eval`): printed lines, then the final value on
-// standard output unless it is None, or one error on standard error.
-int run_source(std::string_view source) {
-  Result<ast::StmtPtr> program = parse_program(source);
-  if (!program) return print_error("Parse error: ", program.error());
+// Runs one complete source text (`run` and `eval`) in a fresh interpreter whose printed lines go
+// to standard output as they come.
+int run_text(std::string_view source) {
   Interpreter interpreter(std::make_unique<StdoutSink>(), stdlib::modules());
-  Result<Value> result = interpreter.run_program(*program.value());
-  if (!result) return print_error("Runtime error: ", result.error());
-  if (!result->is_none()) {
-    Result<std::string> text = display_form(*result);
-    if (!text) return print_error("Runtime error: ", text.error());
-    std::fwrite(text->data(), 1, text->size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-  }
-  return 0;
+  return run_and_report(source, interpreter, stderr) ? 0 : 1;
 }
 
 }  // namespace
 
 int run_file(const std::string& path) {
   auto text = read_script(path);
-  return text ? run_source(*text) : 1;
+  return text ? run_text(*text) : 1;
 }
 
 int parse_file(const std::string& path) {
   auto text = read_script(path);
   if (!text) return 1;
   auto tree = parse_program(*text);
-  if (!tree) return print_error("Parse error: ", tree.error());
+  if (!tree) return fail(kParseErrorPrefix, tree.error());
   auto write = [](std::string_view piece) { return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size(); };
   // A print that cannot be written (a full disk, a closed pipe) stops at once and fails.
   PrintEnd end = print_tree(*tree.value(), write);
-  if (end == PrintEnd::TooDeep) return print_error("Parse error: ", kTooDeepToPrint);
+  if (end == PrintEnd::TooDeep) return fail(kParseErrorPrefix, kTooDeepToPrint);
   bool written = end == PrintEnd::Complete && write("\n") && std::fflush(stdout) == 0;
-  if (!written) return print_error("Error writing output: ", os_error_text(errno));
+  if (!written) return fail("Error writing output: ", os_error_text(errno));
   return 0;
 }
 
-int eval_text(const std::string& text) { return run_source(text); }
+int eval_text(const std::string& text) { return run_text(text); }
 
 }  // namespace ostrel

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "ast/print_tree.hpp"
+#include "interpreter/limits.hpp"
 #include "parser/parse_program.hpp"
+#include "repl/run_and_report.hpp"
 #include "repl/variable_listing.hpp"
 #include "stdlib/library.hpp"
 
@@ -14,25 +16,7 @@ namespace {
 
 constexpr std::string_view kShowTreePrefix = ":ast ";
 
-void write_line(std::string_view prefix, std::string_view text) {
-  std::string line(prefix);
-  line += text;
-  line += '\n';
-  write_stdout(line);
-}
-
 }  // namespace
-
-void write_stdout(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  // Keep an error from one write from swallowing the next ones.
-  std::clearerr(stdout);
-}
-
-void flush_stdout() {
-  std::fflush(stdout);
-  std::clearerr(stdout);
-}
 
 LoopCommand classify_command(std::string_view t) {
   if (t == ":quit" || t == ":exit" || t == ":q") return LoopCommand::Quit;
@@ -62,56 +46,53 @@ const std::string_view kHelpText =
 ReplSession::ReplSession() { start_afresh(); }
 
 void ReplSession::start_afresh() {
+  // The old interpreter goes first: its variables may hold all the memory the new one needs.
+  interpreter_.reset();
   auto sink = std::make_unique<CaptureSink>();
   output_ = sink.get();
   interpreter_ = std::make_unique<Interpreter>(std::move(sink), stdlib::modules());
 }
 
 void ReplSession::execute_and_print(std::string_view source) {
-  auto program = parse_program(source);
-  if (!program) {
-    write_line("Parse error: ", program.error());
-    flush_stdout();
-    return;
-  }
-  auto result = interpreter_->run_program(*program.value());
   // Lines printed by the input appear only now, after it has finished running; once shown they
   // are dropped.
-  for (const std::string& line : output_->take_lines()) write_line("", line);
-  if (!result) {
-    write_line("Runtime error: ", result.error());
-  } else if (!result.value().is_none()) {
-    Result<std::string> text = display_form(result.value());
-    if (text) write_line("", *text);
-    else write_line("Runtime error: ", text.error());
-  }
-  flush_stdout();
+  run_and_report(source, *interpreter_, stdout, [this] {
+    for (const std::string& line : output_->take_lines()) {
+      write_stdout(line);
+      write_stdout("\n");
+    }
+  });
 }
 
 void ReplSession::show_tree(std::string_view source) {
   auto program = parse_program(source);
-  if (program) {
-    // Streamed: the print of a long operator chain can be larger than memory.
-    PrintEnd end = print_tree(*program.value(), [](std::string_view piece) {
-      write_stdout(piece);
-      return true;
-    });
-    write_stdout("\n");
-    if (end == PrintEnd::TooDeep) write_line("Parse error: ", kTooDeepToPrint);
-  } else {
-    write_line("Parse error: ", program.error());
+  if (!program) {
+    write_error_line(stdout, kParseErrorPrefix, program.error());
+    return;
   }
+  // Streamed: the print of a long operator chain can be larger than memory.
+  PrintEnd end = print_tree(*program.value(), [](std::string_view piece) {
+    write_stdout(piece);
+    return true;
+  });
+  write_stdout("\n");
+  if (end == PrintEnd::TooDeep) write_error_line(stdout, kParseErrorPrefix, kTooDeepToPrint);
 }
 
 void ReplSession::list_variables() {
-  std::vector<ListedVariable> variables;
-  interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
-    if (is_predefined_name(name)) return;
-    std::string shown;
-    value.display_to(shown, kDisplayBytesToShorten);
-    variables.push_back({std::string(name), shorten_display(std::move(shown))});
+  // The listing needs memory of its own, and a variable may hold all there was.
+  Result<std::string> listing = reporting_memory_errors([this]() -> Result<std::string> {
+    std::vector<ListedVariable> variables;
+    interpreter_->for_each_binding([&variables](std::string_view name, const Value& value) {
+      if (is_predefined_name(name)) return;
+      std::string shown;
+      value.display_to(shown, kDisplayBytesToShorten);
+      variables.push_back({std::string(name), shorten_display(std::move(shown))});
+    });
+    return format_variable_listing(std::move(variables));
   });
-  write_stdout(format_variable_listing(std::move(variables)));
+  if (listing) write_stdout(*listing);
+  else write_error_line(stdout, kRuntimeErrorPrefix, listing.error());
 }
 
 void ReplSession::reset() {

@@ -1,17 +1,14 @@
 #pragma once
 // What the interactive loop does: its commands (the words that start with a colon and steer the
-// loop instead of running as code), the session that runs inputs in the interpreter it keeps
-// across them, and the loop's own writing to standard output.
+// loop instead of running as code) and the session that runs inputs in the interpreter it keeps
+// across them. Write and flush errors (a closed pipe, a full disk) are ignored: the loop goes on
+// either way.
 #include <memory>
 #include <string_view>
 
 #include "interpreter/interpreter.hpp"
 
 namespace ostrel {
-
-// Write and flush errors (a closed pipe, a full disk) are ignored: the loop goes on either way.
-void write_stdout(std::string_view text);
-void flush_stdout();
 
 enum class LoopCommand { Quit, Help, ListVariables, Reset, ShowTree, NotACommand };
 
@@ -29,7 +26,7 @@ class ReplSession {
   ReplSession();
 
   // Parses and runs one complete input, then writes the lines it printed and its value (unless
-  // None) or its error. Flushes standard output.
+  // None) or its error, all on standard output. Flushes it.
   void execute_and_print(std::string_view source);
 
   // Writes the syntax tree of the source, or its parse error; nothing runs.

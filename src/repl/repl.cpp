@@ -9,6 +9,7 @@
 
 #include "repl/commands.hpp"
 #include "repl/input_gatherer.hpp"
+#include "repl/run_and_report.hpp"
 #include "support/io.hpp"
 #include "support/os_error.hpp"
 #include "support/utf8.hpp"
@@ -69,7 +70,7 @@ int run_repl(std::string_view version) {
     flush_stdout();
     Result<bool> read = read_input_line(reader, raw_line);
     if (!read) {
-      write_stdout("Error reading input: " + read.error() + "\n");
+      write_error_line(stdout, "Error reading input: ", read.error());
       break;
     }
     if (!read.value()) {
