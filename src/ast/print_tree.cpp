@@ -43,7 +43,7 @@ constexpr std::uintptr_t kStackReserve = std::uintptr_t{128} << 10;
 // stack would run out.
 class Printer {
  public:
-  explicit Printer(const TextSink& sink) : sink_(sink), stack_limit_(stack_low_end() + kStackReserve) {}
+  explicit Printer(const TextSink& sink) : sink_(sink), stack_limit_(stack_limit(kStackReserve)) {}
 
   PrintEnd end() const { return too_deep_ ? PrintEnd::TooDeep : ok_ ? PrintEnd::Complete : PrintEnd::SinkFailed; }
 

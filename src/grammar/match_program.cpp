@@ -2,6 +2,7 @@
 #include "grammar/match_program.hpp"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "grammar/grammar_rules.hpp"
 #include "grammar/syntax_error.hpp"
@@ -24,8 +25,9 @@ constexpr std::size_t kStackReserve = std::size_t{256} << 10;
 
 // The deepest nesting that the stack left to this thread can hold.
 int nesting_cap() {
-  std::size_t room = stack_room();
-  std::size_t levels = room > kStackReserve ? (room - kStackReserve) / kStackPerLevel : 0;
+  auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  std::uintptr_t limit = stack_limit(kStackReserve);
+  std::size_t levels = here > limit ? (here - limit) / kStackPerLevel : 0;
   return static_cast<int>(std::min<std::size_t>(engine::max_nesting, levels));
 }
 

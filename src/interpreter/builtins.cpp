@@ -221,11 +221,6 @@ Result<ValueList> room_for_results(const Sequence& items) {
   return results;
 }
 
-void keep_result(BuiltinKind walker, const Sequence& items, uint64_t i, Value&& result, ValueList& kept) {
-  if (walker == BuiltinKind::Map) kept.push_back(std::move(result));
-  else if (is_true(result)) kept.push_back(items.at(i));
-}
-
 Result<Value> walk_over(BuiltinKind walker, const Value& callee, const Sequence& items, Caller& caller) {
   bool map = walker == BuiltinKind::Map;
   if (!items.is_walkable()) return Error{map ? "map() second argument must be a list" : "filter() second argument must be a list"};

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "interpreter/output_sink.hpp"
+#include "interpreter/truth.hpp"
 #include "interpreter/value.hpp"
 #include "support/result.hpp"
 
@@ -123,8 +124,12 @@ class Sequence {
 Result<ValueList> room_for_results(const Sequence& items);
 
 // What map (every result) or filter (the elements whose result is true) keeps of the call of its
-// function on element `i` of the items; the dispatch loop's walks keep theirs the same way.
-void keep_result(BuiltinKind walker, const Sequence& items, uint64_t i, Value&& result, ValueList& kept);
+// function on element `i` of the items; the dispatch loop's walks keep theirs the same way, once
+// per element, hence inline.
+inline void keep_result(BuiltinKind walker, const Sequence& items, uint64_t i, Value&& result, ValueList& kept) {
+  if (walker == BuiltinKind::Map) kept.push_back(std::move(result));
+  else if (is_true(result)) kept.push_back(items.at(i));
+}
 
 // The walks of map and filter (`walker`) and of sum over an evaluated sequence, with the checks
 // that follow the argument count.

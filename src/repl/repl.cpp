@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -9,6 +11,7 @@
 #include "repl/input_gatherer.hpp"
 #include "repl/run_and_report.hpp"
 #include "support/io.hpp"
+#include "support/os_error.hpp"
 #include "support/utf8.hpp"
 
 namespace ostrel {
@@ -19,6 +22,15 @@ std::string_view without_line_end(std::string_view line) {
   while (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
+}
+
+// The next line of input; one too long for the memory left is a read error like any other.
+Result<bool> read_input_line(LineReader& reader, std::string& line) {
+  try {
+    return reader.read_line(line);
+  } catch (const std::bad_alloc&) {
+    return Error{os_error_text(ENOMEM)};
+  }
 }
 
 // Carries out a loop command; false when it ends the loop.
@@ -56,7 +68,7 @@ int run_repl(std::string_view version) {
   for (;;) {
     write_stdout(gatherer.gathering() ? "... " : ">>> ");
     flush_stdout();
-    auto read = reader.read_line(raw_line);
+    Result<bool> read = read_input_line(reader, raw_line);
     if (!read) {
       write_error_line(stdout, "Error reading input: ", read.error());
       break;

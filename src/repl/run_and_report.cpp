@@ -7,6 +7,7 @@
 namespace ostrel {
 
 void write_error_line(std::FILE* stream, std::string_view prefix, std::string_view message) {
+  flush_stdout();  // lines printed before the error, still buffered when not on a terminal, come first
   std::string line;
   line.reserve(prefix.size() + message.size() + 1);
   line.append(prefix).append(message).push_back('\n');

@@ -60,6 +60,9 @@ Module module(std::string_view name, std::initializer_list<Member> members) {
   for (const Member& member : members) {
     std::string full_name = table.name + "." + std::string(member.name);
     BuiltinFunction call = [full_name, function = member.function](ValueSpan values, Caller& caller) {
+      // A member may start a program or write to a file such as /dev/stdout: what the program
+      // printed before comes first.
+      caller.output().flush();
       return function(Arguments(full_name, values), caller.output());
     };
     table.members.push_back(Builtin{std::move(full_name), std::move(call)});

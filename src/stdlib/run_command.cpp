@@ -213,6 +213,9 @@ Value run_command(const std::string& program, const std::vector<std::string>& ar
   while (std::optional<std::string> line = next_output_line(reader)) {
     output.write_line(*line);
     output_lines.add(*line);
+    // What the program has said is shown before waiting for more, so that a long-running one
+    // shows its progress even through a pipe.
+    if (!reader.holds_line()) output.flush();
   }
   stop_reading.now();
   error_lines.for_each([&](std::string_view line) {
@@ -221,6 +224,7 @@ Value run_command(const std::string& program, const std::vector<std::string>& ar
   });
   error_lines = JoinedLines();
 
+  output.flush();
   int64_t code = wait_for_exit(*child);
   return command_result(code == 0, std::move(output_lines.text), code, std::move(command));
 }

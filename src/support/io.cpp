@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -15,6 +16,11 @@ namespace ostrel {
 
 namespace {
 
+// Each read asks for as much as has been read so far, within these bounds, so that a small file
+// takes little memory and a large one few reads.
+constexpr std::size_t kFirstReadBytes = std::size_t{4} << 10;
+constexpr std::size_t kLargestReadBytes = std::size_t{64} << 10;
+
 // Reads the whole file; with `text`, stops at the first bytes that are not UTF-8, so that an
 // endless device of binary data ends at once. More than `max_bytes` is refused with EFBIG.
 Result<std::string> read_file(const std::string& path, bool text, std::size_t max_bytes) {
@@ -22,20 +28,23 @@ Result<std::string> read_file(const std::string& path, bool text, std::size_t ma
   if (fd.get() < 0) return Error{os_error_text(errno)};
   std::string content;
   std::size_t checked = 0;  // bytes known to be UTF-8
-  char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    // Read straight into the string: a buffer on the stack would not fit a small main-thread stack.
+    std::size_t old_size = content.size();
+    std::size_t wanted = std::clamp(old_size, kFirstReadBytes, kLargestReadBytes);
+    try {
+      content.resize(old_size + wanted);
+    } catch (const std::bad_alloc&) {
+      return Error{os_error_text(ENOMEM)};
+    }
+    ssize_t n = ::read(fd.get(), content.data() + old_size, wanted);
+    content.resize(old_size + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
       return Error{os_error_text(errno)};
     }
-    if (static_cast<std::size_t>(n) > max_bytes - content.size()) return Error{os_error_text(EFBIG)};
-    try {
-      content.append(buffer, static_cast<std::size_t>(n));
-    } catch (const std::bad_alloc&) {
-      return Error{os_error_text(ENOMEM)};
-    }
+    if (content.size() > max_bytes) return Error{os_error_text(EFBIG)};
     if (!text) continue;
     // The last character may be incomplete until the next read.
     std::size_t complete = last_character_start(content);
@@ -71,6 +80,8 @@ Result<bool> LineReader::read_line(std::string& line) {
   if (!is_valid_utf8(line)) return Error{kInvalidUtf8};
   return !line.empty();
 }
+
+bool LineReader::holds_line() const { return std::memchr(buffer_ + begin_, '\n', end_ - begin_) != nullptr; }
 
 Result<bool> LineReader::refill() {
   for (;;) {

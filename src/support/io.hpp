@@ -54,6 +54,8 @@ class LineReader {
   // may lack it). True when a line was read, false at end of input; on a read error or a line
   // that is not valid UTF-8, the error's text. Interrupted reads are retried.
   Result<bool> read_line(std::string& line);
+  // True when the next line is already buffered whole, so that reading it will not wait.
+  bool holds_line() const;
 
  private:
   // Reads more bytes into the empty buffer: true when some arrived, false at end of input.
