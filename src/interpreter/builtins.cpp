@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -156,11 +155,7 @@ Result<Value> to_string(ValueSpan arguments, Caller&) {
   if (arguments.empty()) return Value::string(std::string());
   const Value& value = arguments[0];
   if (value.is(K::String)) return value;
-  if (value.is(K::Int)) {
-    char digits[24];
-    char* end = std::to_chars(digits, digits + sizeof digits, value.as_int()).ptr;
-    return Value::string(std::string(digits, end));
-  }
+  if (value.is(K::Int)) return Value::decimal(value.as_int());
   return Value::string(value.display());
 }
 
@@ -184,7 +179,7 @@ const std::vector<Builtin>& builtins() {
       {"println", print},
       {"len", length, BuiltinKind::Length},
       {"range", range, BuiltinKind::Range},
-      {"str", to_string},
+      {"str", to_string, BuiltinKind::Text},
       {"int", to_int},
       {"float", to_float},
       {"type", type},

@@ -36,9 +36,9 @@ using BuiltinFunction = std::function<Result<Value>(ValueSpan arguments, Caller&
 
 // The builtins that lowering and the compiler know by identity: a call of range is walked
 // without building its list, map, filter and sum walk theirs in the dispatch loop, and
-// `x = append(x, item)` grows x in place, and len counts where it is called, for as long as the
-// name stands for the builtin.
-enum class BuiltinKind : uint8_t { Plain, Range, Map, Filter, Sum, Append, Length };
+// `x = append(x, item)` grows x in place, and len counts and str writes an Int's digits where
+// they are called, for as long as the name stands for the builtin.
+enum class BuiltinKind : uint8_t { Plain, Range, Map, Filter, Sum, Append, Length, Text };
 
 struct Builtin {
   std::string name;  // as "<builtin:NAME>" shows it: "len", or "fs.read" for a module member

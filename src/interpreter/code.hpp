@@ -103,8 +103,9 @@ struct Call final : Node<ExprKind::Call> {
   // Map or Filter for a call `map(f, xs)` or `filter(f, xs)`: while the name stands for that
   // builtin, the dispatch loop walks xs and calls f for each element itself.
   BuiltinKind mapping = BuiltinKind::Plain;
-  // A call `len(x)`: while the name stands for the builtin len, the dispatch loop counts x itself.
-  bool counts = false;
+  // Length or Text for a call `len(x)` or `str(x)`: while the name stands for that builtin, the
+  // dispatch loop counts x or writes its digits itself when it can.
+  BuiltinKind computed = BuiltinKind::Plain;
 };
 struct Index final : Node<ExprKind::Index> { ExprPtr target, index; };
 struct Member final : Node<ExprKind::Member> {

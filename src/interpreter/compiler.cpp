@@ -275,7 +275,10 @@ class InstructionCompiler {
       else
         expression(*arguments[i], list[i].operand);
     }
-    if (node.counts) emit({Op::Length, {}, {}, result, callee, 0, nullptr, list.data()});
+    if (node.computed != BuiltinKind::Plain) {
+      Op op = node.computed == BuiltinKind::Length ? Op::Length : Op::Text;
+      emit({op, {}, {}, result, callee, 0, nullptr, list.data()});
+    }
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, list.data()});
     next_ = mark;
   }

@@ -123,6 +123,11 @@ class Evaluator final : public Caller {
   Value& operand_in(uint32_t r, Value* registers) {
     return r & code::kGlobalOperand ? globals_[r & ~code::kGlobalOperand] : registers[r];
   }
+  // The value of a call's argument where it is, not taken.
+  const Value& argument_in(const code::Argument& argument, Value* registers) {
+    return argument.from == code::Argument::From::Constant ? *static_cast<const Value*>(argument.constant)
+                                                           : operand_in(argument.operand, registers);
+  }
   bool check_operands(const code::Instruction& in, const Value& left, const Value& right);
   bool arithmetic(const code::Instruction& in, ast::BinaryOperator op, Value& left, const Value& right, Value& out);
   bool general_arithmetic(const code::Instruction& in, Value& left, const Value& right, Value& out);
@@ -130,6 +135,7 @@ class Evaluator final : public Caller {
                bool& holds);
   bool general_comparison(const code::Instruction& in, const Value& left, const Value& right, bool& holds);
   bool undefined(const code::Ref& ref);
+  bool member_failure(const code::Instruction& in, const Value& object);
   void unbind(const code::ScopeSlots& scope);
   bool cannot_call(const Value& callee);
   Value function_value(const code::Closure& closure);

@@ -65,8 +65,15 @@ __attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instructi
 
 __attribute__((noinline)) bool Evaluator::general_arithmetic(const Instruction& in, Value& left, const Value& right,
                                                              Value& out) {
-  if (!check_operands(in, left, right)) return false;
   // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
+  // Two strings or two lists (a key built of pieces) grow without a Result in between.
+  if (in.binary == ast::BinaryOperator::Add && addition_growth(left, right) == Growth::Grows) {
+    Value grown = in.p ? left : std::move(left);
+    concatenate(grown, right);
+    out = std::move(grown);
+    return true;
+  }
+  if (!check_operands(in, left, right)) return false;
   Result<Value> result = in.binary != ast::BinaryOperator::Add ? binary_operation(in.binary, left, right)
                          : in.p                               ? add_into(left, right)
                                                               : add_into(std::move(left), right);
@@ -95,6 +102,13 @@ __attribute__((noinline)) bool Evaluator::general_comparison(const Instruction& 
   if (!check_operands(in, left, right) || !take(binary_operation(in.binary, left, right), truth)) return false;
   holds = is_true(truth);
   return true;
+}
+
+// A member access the dispatch loop found nothing for, which fails: the object is unbound, or
+// no dictionary, or holds no such member.
+__attribute__((noinline)) bool Evaluator::member_failure(const Instruction& in, const Value& object) {
+  if (in.q && !is_bound(object)) return undefined(operand<code::Ref>(in.q));
+  return fail(member_value(object, operand<Value>(in.p)).error());
 }
 
 // Calls between functions run inside one loop: a call saves where the caller was and jumps to
@@ -319,13 +333,16 @@ IndexConstant: {
 }
   NEXT();
 Member: {
+  // A member the dictionary holds is read here; an unbound object is no dictionary.
   const Value& object = in_place(in->b);
-  if (in->q && !is_bound(object)) return undefined(operand<code::Ref>(in->q));
-  Value result;
-  if (!take(member_value(object, operand<Value>(in->p)), result)) return false;
-  R[in->a] = std::move(result);
+  if (object.is(K::Dict)) {
+    if (const Value* value = object.find(operand<Value>(in->p))) {
+      R[in->a] = *value;
+      NEXT();
+    }
+  }
+  return member_failure(*in, object);
 }
-  NEXT();
 Call:
   if (in_place(in->b).is(K::Function)) {
     if (!enter_call(*in, ip, LABEL(ip), R)) return false;
@@ -337,13 +354,22 @@ Call:
   NEXT();
 Length: {
   const auto& given = operand<code::Argument>(in->q);
-  const Value& value = given.from == code::Argument::From::Constant ? operand<Value>(given.constant)
-                                                                    : in_place(given.operand);
   int64_t count;
-  if (is_builtin(in_place(in->b), BuiltinKind::Length) && length_of(value, count)) {
+  if (is_builtin(in_place(in->b), BuiltinKind::Length) && length_of(argument_in(given, R), count)) {
     // A temporary or moved argument is the call's: let go of it, as the call would have.
     if (given.from <= code::Argument::From::Moved) R[given.operand].reset();
     R[in->a].set_int(count);
+    ++ip;
+  }
+  NEXT();
+}
+Text: {
+  const auto& given = operand<code::Argument>(in->q);
+  const Value& value = argument_in(given, R);
+  if (is_builtin(in_place(in->b), BuiltinKind::Text) && value.is(K::Int)) {
+    int64_t number = value.as_int();
+    if (given.from <= code::Argument::From::Moved) R[given.operand].reset();  // as for Length
+    R[in->a] = Value::decimal(number);
     ++ip;
   }
   NEXT();

@@ -111,7 +111,9 @@ struct ExpressionLowering {
     for (const auto& argument : n.arguments) out->arguments.push_back(sub(*argument));
     out->walked_range = walked_range(n);
     out->mapping = mapping_call(n);
-    out->counts = callee_kind(n) == BuiltinKind::Length && n.arguments.size() == 1;
+    BuiltinKind kind = callee_kind(n);
+    bool computed = (kind == BuiltinKind::Length || kind == BuiltinKind::Text) && n.arguments.size() == 1;
+    out->computed = computed ? kind : BuiltinKind::Plain;
     return out;
   }
   ExprPtr operator()(const ast::expr::Index& n) {

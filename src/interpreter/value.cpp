@@ -1,6 +1,7 @@
 #include "interpreter/value.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -68,6 +69,9 @@ struct DictObject final : HeapObject {
   explicit DictObject(ValuePairs p) : pairs(std::move(p)) {}
   HeapObject* clone() const override { return new DictObject(pairs); }
 
+  // Whether lookups scan the pairs: a small dictionary, not indexed.
+  bool scanned() const { return !index && pairs.size() <= kScannedPairs; }
+
   // The value of the first pair whose key `matches`; `indexed` finds its position by the index.
   template <class Indexed, class Matches>
   const Value* first_value(Indexed indexed, Matches matches) {
@@ -128,6 +132,13 @@ void free_payload(HeapObject* object) {
 }
 
 Value Value::string(std::string text) { return Value(Kind::String, new StringObject(std::move(text))); }
+// The ten digits are shared, as the characters that indexing yields are.
+Value Value::decimal(int64_t number) {
+  if (number >= 0 && number < 10) return ascii_character(static_cast<unsigned char>('0' + number));
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  return Value::string(std::string(digits, end));
+}
 Value Value::list(ValueList items) { return Value(Kind::List, new ListObject(std::move(items))); }
 Value Value::tuple(ValueList items) { return Value(Kind::Tuple, new ListObject(std::move(items))); }
 Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(std::move(pairs))); }
@@ -199,25 +210,60 @@ Value Value::character_at(int64_t position) const {
   return Value::string(object->text.substr(start, length));
 }
 
-// String and Int keys, the most frequent, have comparisons of their own.
-const Value* Value::find(const Value& key) const {
-  auto* dict = static_cast<DictObject*>(heap_);
-  if (key.is(Kind::String)) {
-    return dict->first_value(
-        [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, key); },
-        [&](const Value& candidate) {
-          return candidate.is(Kind::String) &&
-                 equal_texts(static_cast<StringObject*>(candidate.heap_), static_cast<StringObject*>(key.heap_));
-        });
+namespace {
+
+const StringObject* text_of(const Value& string) { return static_cast<const StringObject*>(string.payload()); }
+
+// Whether `candidate` is a String holding the text of `wanted`.
+bool holds_text(const Value& candidate, const StringObject* wanted) {
+  return candidate.is(Value::Kind::String) && equal_texts(text_of(candidate), wanted);
+}
+
+// The value of the first of the pairs from `first` on whose key holds the text of `wanted`.
+__attribute__((noinline)) const Value* text_from(const ValuePairs& pairs, const ValuePairs::value_type* first,
+                                                 const StringObject* wanted) {
+  for (const auto* pair = first; pair != pairs.data() + pairs.size(); ++pair) {
+    if (holds_text(pair->first, wanted)) return &pair->second;
   }
-  if (key.is(Kind::Int)) {
+  return nullptr;
+}
+
+// A String key of a dictionary that is indexed or about to be.
+__attribute__((noinline)) const Value* find_indexed_text(DictObject& dict, const Value& key) {
+  return dict.first_value([&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_text(pairs, key); },
+                          [&](const Value& candidate) { return holds_text(candidate, text_of(key)); });
+}
+
+// Keys of the other kinds; Int keys, the next most frequent, with a comparison of their own.
+__attribute__((noinline)) const Value* find_other(DictObject& dict, const Value& key) {
+  if (key.is(Value::Kind::Int)) {
     int64_t k = key.as_int();
-    return dict->first_value(
+    return dict.first_value(
         [&](const KeyIndex& index, const ValuePairs& pairs) { return index.find_integer(pairs, k); },
         [&](const Value& candidate) { return candidate.equals_integer(k); });
   }
-  return dict->first_value([&](const KeyIndex& index, const ValuePairs& pairs) { return index.find(pairs, key); },
-                           [&](const Value& candidate) { return candidate.equals(key); });
+  return dict.first_value([&](const KeyIndex& index, const ValuePairs& pairs) { return index.find(pairs, key); },
+                          [&](const Value& candidate) { return candidate.equals(key); });
+}
+
+}  // namespace
+
+// A String key of a small dictionary, the most frequent lookup (a member), is looked for by its
+// payload first: keys written in the program share theirs with the member names and the other
+// constants of the same text. The texts are compared only from the first key of the same length
+// on, out of line, so that the lookups answered by payload need no frame.
+const Value* Value::find(const Value& key) const {
+  auto* dict = static_cast<DictObject*>(heap_);
+  if (!key.is(Kind::String)) return find_other(*dict, key);
+  if (!dict->scanned()) return find_indexed_text(*dict, key);
+  const StringObject* wanted = text_of(key);
+  for (const auto& pair : dict->pairs) {
+    if (!pair.first.is(Kind::String)) continue;
+    const StringObject* text = text_of(pair.first);
+    if (text == wanted) return &pair.second;
+    if (text->text.size() == wanted->text.size()) return text_from(dict->pairs, &pair, wanted);
+  }
+  return nullptr;
 }
 
 // A case per kind: a kind without its name does not compile.

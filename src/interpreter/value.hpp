@@ -51,6 +51,8 @@ class Value {
   static Value boolean(bool v) { Value r(Kind::Bool); r.int_ = v; return r; }
   static Value none() { return Value(); }
   static Value string(std::string text);
+  // A String of the decimal digits of `number`, as it displays.
+  static Value decimal(int64_t number);
   static Value builtin(const Builtin& entry) { Value r(Kind::BuiltinFn); r.builtin_ = &entry; return r; }
   static Value list(ValueList items);
   static Value tuple(ValueList items);

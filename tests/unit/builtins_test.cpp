@@ -140,12 +140,13 @@ TEST_F(Builtins, TypeNamesTheKindOfItsArgument) {
   EXPECT_EQ(call("type", {}), "None");
 }
 
-// Lowering and the compiler know range, map, filter, sum and append by their kind: each kind is
-// one entry of the table, found by its name.
+// Lowering and the compiler know range, map, filter, sum, append and str by their kind: each
+// kind is one entry of the table, found by its name.
 TEST(BuiltinTable, EachKindKnownByIdentityIsOneEntry) {
   using Kind = ostrel::BuiltinKind;
   const std::vector<std::pair<const char*, Kind>> known = {
-      {"range", Kind::Range}, {"map", Kind::Map}, {"filter", Kind::Filter}, {"sum", Kind::Sum}, {"append", Kind::Append}};
+      {"range", Kind::Range}, {"map", Kind::Map}, {"filter", Kind::Filter}, {"sum", Kind::Sum}, {"append", Kind::Append},
+      {"str", Kind::Text}};
   for (const auto& [name, kind] : known) {
     ASSERT_NE(ostrel::builtin_named(name), nullptr) << name;
     EXPECT_EQ(ostrel::builtin_named(name)->kind, kind) << name;

@@ -195,13 +195,14 @@ TEST_F(Compiled, AVariableMovesIntoACallOrSumOnlyWhereItIsNotReadAgain) {
             "11: LoadNone 9 0 0\n"
             "12: Move 10 5 0\n"
             "13: AddConstant 10 10 0 k=a\n"
-            "14: Call 11 8 1 (m3)\n"
-            "15: Add 10 10 11\n"
-            "16: Assign 10 9 0\n"
-            "17: Copy 10 1 0\n"
-            "18: Copy 11 2 0\n"
-            "19: Copy 12 5 0\n"
-            "20: MakeList 9 10 3\n"
-            "21: End 9 0 0\n"
-            "22: End 9 0 0\n");
+            "14: Text 11 8 0\n"
+            "15: Call 11 8 1 (m3)\n"
+            "16: Add 10 10 11\n"
+            "17: Assign 10 9 0\n"
+            "18: Copy 10 1 0\n"
+            "19: Copy 11 2 0\n"
+            "20: Copy 12 5 0\n"
+            "21: MakeList 9 10 3\n"
+            "22: End 9 0 0\n"
+            "23: End 9 0 0\n");
 }

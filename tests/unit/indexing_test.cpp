@@ -102,7 +102,8 @@ const Value* first_equal_key(const ValuePairs& pairs, const Value& key) {
 
 // Keys that stress the hash: numbers equal across Int and Float (and, past 2 ** 53, equal to
 // neighbours that are not equal to each other), zeros of both signs, NaN, text, truth values,
-// None, lists that are equal with different element kinds, and kinds that equal nothing.
+// None, lists that are equal with different element kinds, kinds that equal nothing, texts
+// around eight bytes, and texts equal to earlier ones in payloads of their own.
 ValueList awkward_keys() {
   const int64_t big = int64_t{1} << 53;
   double nan = std::nan("");
@@ -119,6 +120,8 @@ ValueList awkward_keys() {
       Value::dict({}),            Value::builtin(ostrel::builtins().front()),
   };
   for (int i = 0; i < 12; ++i) keys.push_back(Value::string("k" + std::to_string(i)));
+  for (const char* text : {"1234567", "12345678", "123456789", "k1", "1"}) keys.push_back(Value::string(text));
+  keys.push_back(Value::string(std::string("\0" "1", 2)));
   return keys;
 }
 
@@ -141,6 +144,24 @@ TEST(DictLookup, FindsTheFirstEqualKeyLikeAScan) {
       }
     }
   }
+}
+
+// Keys written in a program share their payload with the member names of the same text, which
+// answers a lookup at once, unless an earlier key holds that text in a payload of its own.
+TEST(DictLookup, ASmallDictionaryAnswersByPayloadOnlyForTheFirstKeyOfItsText) {
+  Value early = Value::string("up");
+  Value late = Value::string("up");
+  Value dict = Value::dict({{Value::string("name"), Value::integer(0)},
+                            {Value::integer(1), Value::integer(1)},
+                            {Value::string("on"), Value::integer(2)},
+                            {early, Value::integer(3)},
+                            {late, Value::integer(4)}});
+  EXPECT_EQ(dict.find(late)->as_int(), 3);
+  EXPECT_EQ(dict.find(early)->as_int(), 3);
+  EXPECT_EQ(dict.find(Value::string("on"))->as_int(), 2);
+  EXPECT_EQ(dict.find(Value::string("name"))->as_int(), 0);
+  EXPECT_EQ(dict.find(Value::string("no")), nullptr);
+  EXPECT_EQ(dict.find(Value::string("u")), nullptr);
 }
 
 TEST(DictLookup, PairsKeepTheirOrderAndDuplicates) {
