@@ -59,7 +59,7 @@ class InstructionCompiler {
       case ExprKind::Unary: return unary(as<Unary>(e), result);
       case ExprKind::Index: return index(as<Index>(e), result);
       case ExprKind::Member: return member(as<Member>(e), result);
-      case ExprKind::Call: return call(as<Call>(e), result);
+      case ExprKind::Call: call(as<Call>(e), result); return;
       case ExprKind::If: return conditional(as<If>(e), result);
       case ExprKind::While: return loop(as<While>(e), result);
       case ExprKind::For: return walk(as<For>(e), result);
@@ -238,9 +238,16 @@ class InstructionCompiler {
   // still comes before anything the arguments do). Then the arguments that are bound variables
   // or constants are read in place too; the others are computed into temporaries first.
   // `moved`: a variable the call's result replaces, which an argument may take the value out of.
-  void call(const Call& node, uint32_t result, const Ref* moved = nullptr) {
-    if (node.mapping != BuiltinKind::Plain) return map_or_call(node, node.mapping == BuiltinKind::Map, result);
-    if (node.walked_range) return sum_of_range(node, result);
+  // Returns whether that variable is a global whose value went into a temporary (see giving).
+  bool call(const Call& node, uint32_t result, const Ref* moved = nullptr) {
+    if (node.mapping != BuiltinKind::Plain) {
+      map_or_call(node, node.mapping == BuiltinKind::Map, result);
+      return false;
+    }
+    if (node.walked_range) {
+      sum_of_range(node, result);
+      return false;
+    }
     const auto& arguments = node.arguments;
     const Ref* in_place = single_slot_name(*node.callee);
     if (in_place && !in_place->always_bound && !std::all_of(arguments.begin(), arguments.end(), cannot_fail))
@@ -271,7 +278,7 @@ class InstructionCompiler {
       if (list[i].from != Argument::From::Temporary) continue;
       list[i].operand = free ? *std::exchange(free, std::nullopt) : temporary();
       if (&arguments[i] == moved_global)
-        emit({Op::Move, {}, {}, list[i].operand, operand_of(moved->slots[0]), 0, moved});
+        emit({giving(*moved), {}, {}, list[i].operand, operand_of(moved->slots[0]), 0, moved});
       else
         expression(*arguments[i], list[i].operand);
     }
@@ -281,6 +288,13 @@ class InstructionCompiler {
     }
     emit({Op::Call, {}, {}, result, callee, static_cast<uint32_t>(arguments.size()), in_place, list.data()});
     next_ = mark;
+    return moved_global != nullptr;
+  }
+
+  // How a variable gives its value to the call or sum that replaces it: a global is loaned when
+  // the session goes on after an error (see Moves); anything else moves.
+  Op giving(const Ref& replaced) const {
+    return replaced.slots[0].global && !moves_.globals ? Op::Loan : Op::Move;
   }
 
   static uint32_t operand_of(const Slot& slot) { return slot.index | (slot.global ? kGlobalOperand : 0); }
@@ -749,8 +763,8 @@ class InstructionCompiler {
     } else {
       uint32_t value = temporary();
       if (node.target) {
-        replacing(node, value);
-        emit({Op::Assign, {}, {}, value, result, 0, &*node.target});
+        bool loaned = replacing(node, value);
+        emit({loaned ? Op::AssignLoaned : Op::Assign, {}, {}, value, result, 0, &*node.target});
       } else {
         expression(*node.value, value);
         emit({Op::Fail, {}, {}, 0, 0, 0, kInvalidTarget});
@@ -761,11 +775,12 @@ class InstructionCompiler {
 
   // The new value of `x = f(..., x, ...)` and `x = x + a + b...` (x once, nothing else reading
   // or assigning it), where the old value is not needed any more once it is read: it moves
-  // into the call or the sum, so that a list or text held by x alone grows in place.
-  void replacing(const Assign& node, uint32_t result) {
+  // into the call or the sum (or is loaned to it, see giving), so that a list or text held by x
+  // alone grows in place. Returns whether it was loaned: the assignment then ends the loan.
+  bool replacing(const Assign& node, uint32_t result) {
     const Ref& target = *node.target;
-    bool movable = target.slots.size() == 1 && (target.slots[0].global ? moves_.globals
-                                                                        : target.slots[0].index >= moves_.first_local);
+    bool movable =
+        target.slots.size() == 1 && (target.slots[0].global || target.slots[0].index >= moves_.first_local);
     if (movable && node.value->kind == ExprKind::Call) {
       const auto& value = as<Call>(*node.value);
       size_t reads = 0;
@@ -774,11 +789,14 @@ class InstructionCompiler {
         if (names(*argument, target)) ++reads;
         else alone = alone && leaves_alone(*argument, target.name);
       }
-      if (alone && reads == 1) return call(value, result, &target);
+      if (alone && reads == 1) return call(value, result, &target) && giving(target) == Op::Loan;
     }
-    if (movable && node.value->kind == ExprKind::Binary && sum_from(as<Binary>(*node.value), target))
-      return sum(as<Binary>(*node.value), target, result);
+    if (movable && node.value->kind == ExprKind::Binary && sum_from(as<Binary>(*node.value), target)) {
+      sum(as<Binary>(*node.value), target, result);
+      return giving(target) == Op::Loan;
+    }
     expression(*node.value, result);
+    return false;
   }
 
   // Whether `e` is `x + a + b...` with x the target, and a, b... leave it alone.
@@ -789,13 +807,13 @@ class InstructionCompiler {
     return names(*e.left, target);
   }
 
-  // Each + of the sum into the result register, which the target's value moved into first.
+  // Each + of the sum into the result register, which the target's value went into first.
   void sum(const Binary& node, const Ref& target, uint32_t result) {
     if (guard_.exhausted()) return expression(node, result);
     uint32_t mark = next_;
     if (node.left->kind == ExprKind::Name) {
       const Ref& first = as<Name>(*node.left).ref;
-      emit({Op::Move, {}, {}, result, operand_of(first.slots[0]), 0, &first});
+      emit({giving(first), {}, {}, result, operand_of(first.slots[0]), 0, &first});
     } else {
       sum(as<Binary>(*node.left), target, result);
     }

@@ -91,7 +91,8 @@ struct Chunk {
 // A frame's slots from `first_local` on (a slot before is lent its value, see FunctionCode), and
 // the globals when `globals` is set: in a run of one program, whose first error ends it, no one
 // can see a global that was emptied while a call that replaces it runs. A session that goes on
-// after an error (the REPL) needs every global as it was.
+// after an error (the REPL) needs every global as it was: there a global about to be replaced
+// is loaned to the call or sum instead (see open_loan in value.hpp).
 struct Moves {
   uint32_t first_local = 0;
   bool globals = false;

@@ -36,7 +36,8 @@ Evaluator::Evaluator(OutputSink& output, const std::vector<Module>& modules, boo
 }
 
 // Running out of memory becomes a runtime error; what the run left on the stack goes after it,
-// however it ended.
+// however it ended. A loan is still open only when the statement that took it failed: with
+// every other holder gone, the global gets back what it held.
 Result<Value> Evaluator::run_program(const ast::Stmt& program) {
   stack_guard_ = StackGuard();
   Result<Value> result = reporting_memory_errors([&] { return run_statements(program); });
@@ -45,6 +46,7 @@ Result<Value> Evaluator::run_program(const ast::Stmt& program) {
   stack_.pop_to(0);
   base_ = 0;
   call_depth_ = 0;
+  undo_loan();
   return result;
 }
 

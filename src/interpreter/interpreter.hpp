@@ -28,7 +28,7 @@ Result<std::string> display_form(const Value& value);
 // How long the globals live: for one program (`run` and `eval`), which its first error ends, or
 // across inputs (the REPL), where an input that fails leaves every global as it was. A single
 // program may move a variable's value into a call that replaces it, since no one can see the
-// variable emptied meanwhile.
+// variable emptied meanwhile; across inputs the value is loaned to the call (see open_loan).
 enum class Session : uint8_t { AcrossInputs, OneProgram };
 
 class Interpreter {

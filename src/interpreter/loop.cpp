@@ -283,6 +283,13 @@ Move: {
   R[in->a] = std::move(variable);
 }
   NEXT();
+Loan: {
+  const Value& variable = in_place(in->b);
+  if (!is_bound(variable)) return undefined(operand<code::Ref>(in->p));
+  R[in->a] = variable;
+  open_loan(variable);
+}
+  NEXT();
 #define ARITHMETIC(OPERATOR, RIGHT)                                                  \
   do {                                                                               \
     if (!arithmetic(*in, OPERATOR, in_place(in->b), RIGHT, R[in->a])) return false; \
@@ -398,6 +405,9 @@ LessConstantJump:
 Store:
   slot(operand<code::Slot>(in->p)) = std::move(R[in->a]);
   NEXT();
+AssignLoaned:
+  close_loan();
+  // and assigns as Assign does
 Assign:
   assign(operand<code::Ref>(in->p), std::move(R[in->a]));
   R[in->b] = Value();

@@ -29,6 +29,8 @@ class TextIndex {
   std::pair<size_t, size_t> character(const std::string& text, int64_t position);
   // `text` has grown by the bytes from `old_size` on.
   void appended(const std::string& text, size_t old_size);
+  // `text` has changed otherwise: the index is worked out again on next use.
+  void forget() noexcept;
 
  private:
   static constexpr int64_t kStride = 32;
@@ -41,7 +43,6 @@ class TextIndex {
   void extend(const std::string& text, size_t from);
   void become_mixed(int64_t ascii_count);
   void scan(const std::string& text, size_t from);
-  void forget() noexcept;
 
   struct Mixed {
     int64_t count = 0;

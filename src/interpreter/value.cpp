@@ -113,6 +113,15 @@ const Value& ascii_character(unsigned char c) {
 thread_local HeapObject* pending_releases = nullptr;
 thread_local bool releasing = false;
 
+// The open loan (see open_loan): the payload, its kind and its size when lent, in bytes or
+// elements. The lender keeps the payload alive until the loan ends.
+struct Loan {
+  HeapObject* payload = nullptr;
+  Value::Kind kind = Value::Kind::None;
+  size_t size = 0;
+};
+thread_local Loan loan;
+
 }  // namespace
 
 void free_payload(HeapObject* object) {
@@ -148,13 +157,41 @@ const std::string& Value::as_string() const { return static_cast<StringObject*>(
 ValueSpan Value::as_list() const { return static_cast<ListObject*>(heap_)->elements(); }
 const ValuePairs& Value::as_dict() const { return static_cast<DictObject*>(heap_)->pairs; }
 
+// A loaned payload held twice is held by its lender, which cannot see it grow, and this value.
 HeapObject* Value::unshare() {
-  if (heap_->refs > 1) {
+  if (heap_->refs > 1 && !(heap_->refs == 2 && heap_ == loan.payload)) {
     HeapObject* copy = heap_->clone();
     release(heap_);
     heap_ = copy;
   }
   return heap_;
+}
+
+void open_loan(const Value& lender) {
+  if (!lender.is(Value::Kind::String) && !lender.is(Value::Kind::List)) return;
+  size_t size = lender.is(Value::Kind::String) ? lender.as_string().size() : lender.as_list().size();
+  loan = {const_cast<HeapObject*>(lender.payload()), lender.kind(), size};
+}
+
+void close_loan() { loan.payload = nullptr; }
+
+// What the failed statement added goes, and the room it took with it, as a copy would have gone
+// (shrinking never throws). A list that still views another has not grown: one that grew owns
+// its elements.
+void undo_loan() {
+  HeapObject* payload = std::exchange(loan.payload, nullptr);
+  if (!payload) return;
+  if (loan.kind == Value::Kind::String) {
+    auto* text = static_cast<StringObject*>(payload);
+    if (text->text.size() == loan.size) return;
+    text->text.resize(loan.size);
+    text->text.shrink_to_fit();
+    text->index.forget();
+    text->hash = 0;
+  } else if (auto* list = static_cast<ListObject*>(payload); !list->viewed && list->items.size() != loan.size) {
+    list->items.resize(loan.size);
+    list->items.shrink_to_fit();
+  }
 }
 
 void Value::append_text(std::string_view tail) {

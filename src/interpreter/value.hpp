@@ -2,7 +2,8 @@
 // A runtime value. Scalars are held inline; strings, lists, dictionaries, tuples and functions
 // live in reference-counted payloads that are never changed while shared, so copying a value is
 // a count increment and no script can tell it from a deep copy. A payload held by one value only
-// may be changed in place (the *_mut accessors copy a shared payload first).
+// may be changed in place (the *_mut accessors copy a shared payload first), and so may one held
+// by a variable that loaned it (see open_loan) and one value more.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -184,6 +185,20 @@ class Value {
     const Builtin* builtin_;  // a table entry, which outlives every value
   };
 };
+
+// A loan of a variable's String or List to the statement that replaces it, when nothing can read
+// the variable until then but a failure of the statement must leave it as it was (a global of the
+// REPL: a function reads the globals it captured when it was made, never the variables). While
+// the loan is open the payload grows in place when held by the variable and one value more, as it
+// would had the variable let go of it. Growth at the end is the only change a payload gets, so a
+// failed statement cuts it back to the size it had. One loan at a time: the statement assigns
+// nothing else meanwhile, and only top-level statements lend.
+void open_loan(const Value& lender);
+// The statement replaces the variable.
+void close_loan();
+// The statement failed and every other holder of the payload is gone: the variable holds what it
+// held when it lent it.
+void undo_loan();
 
 // Consecutive values wherever they are kept (a list's storage, or a few values on the C++ stack),
 // read only.

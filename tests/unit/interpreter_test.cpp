@@ -144,6 +144,31 @@ TEST(DisplayForm, AValueTooLargeToDisplayIsAnOutOfMemoryError) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+// Memory runs out while a global loaned to a call grows in place: the error unwinds the call
+// as any other, and the global holds what it held.
+TEST_F(Programs, AGlobalLoanedToACallThatRunsOutOfMemoryKeepsItsValue) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer needs more address space than the cap below leaves";
+#endif
+  auto run_text = [&](std::string_view source) {
+    auto tree = ostrel::parse_program(source);
+    return tree ? run(*tree.value()) : "parse error";
+  };
+  ASSERT_EQ(run_text("def fill(xs) = [while True: xs = append(xs, 0)]\nvar seen = [1, 2] + [3]\n"), "None");
+  // In a child process whose address space is capped, so that the machine's memory is spared.
+  pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    rlimit cap{rlim_t{1} << 29, rlim_t{1} << 29};
+    setrlimit(RLIMIT_AS, &cap);
+    bool ran_out = run_text("seen = fill(seen)\n") == "error: out of memory";
+    _exit(ran_out && run_text("seen + [4]\n") == "[1, 2, 3, 4]" ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 // A failure deep in calls and loops run by the dispatch loop, some of them reached through map,
 // leaves nothing behind: the next program in the same interpreter (the REPL's case) runs from a
 // clean frame, with the failed run's globals as they were left.

@@ -145,6 +145,40 @@ TEST(ValueSharing, AssignedFromInsideTheReplacedPayload) {
   EXPECT_EQ(counted.display(), "7");
 }
 
+// The lender and one borrower: the borrower grows the payload itself; a third holder still gets
+// a copy. Undone, the lender holds what it lent, its character index and hash worked out anew.
+TEST(ValueLoans, GrowthInPlaceIsUndoneAndSharedPayloadsAreCopied) {
+  Value text = Value::string("a\xc3\xa9");
+  EXPECT_EQ(text.character_count(), 2);
+  uint64_t hash = text.text_hash();
+  Value borrowed = text;
+  ostrel::open_loan(text);
+  borrowed.append_text("\xc3\xbc!");
+  EXPECT_EQ(borrowed.payload(), text.payload());
+  EXPECT_EQ(text.character_count(), 4);
+  Value third = text;
+  third.append_text("?");
+  EXPECT_NE(third.payload(), text.payload());
+  borrowed = Value();
+  ostrel::undo_loan();
+  EXPECT_EQ(text.as_string(), "a\xc3\xa9");
+  EXPECT_EQ(text.character_count(), 2);
+  EXPECT_EQ(text.text_hash(), hash);
+  EXPECT_EQ(third.as_string(), "a\xc3\xa9\xc3\xbc!?");
+
+  ostrel::ValueList items;
+  for (int i = 0; i < 40; ++i) items.push_back(Value::integer(i));
+  Value tail = Value::list(items).tail(1);  // a view, made the lender's own when it grows
+  Value grown = tail;
+  ostrel::open_loan(tail);
+  grown.list_mut().push_back(Value::integer(40));
+  EXPECT_EQ(grown.payload(), tail.payload());
+  grown = Value();
+  ostrel::undo_loan();
+  EXPECT_EQ(tail.as_list().size(), 39u);
+  EXPECT_EQ(tail.as_list()[38].as_int(), 39);
+}
+
 TEST(ValueDepth, DeeplyNestedValuesDisplayCompareAndFree) {
   Value nested = Value::list({});
   for (int i = 0; i < 1000000; ++i) nested = Value::list({nested});
