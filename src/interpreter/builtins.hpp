@@ -5,6 +5,7 @@
 // function without looking for a name; the global environment binds the entries of the
 // builtins and of the modules it is given, in table order, and the REPL's listing knows the
 // predefined names from the same tables.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -125,10 +126,16 @@ Result<ValueList> room_for_results(const Sequence& items);
 
 // What map (every result) or filter (the elements whose result is true) keeps of the call of its
 // function on element `i` of the items; the dispatch loop's walks keep theirs the same way, once
-// per element, hence inline.
+// per element, hence inline. Filter's first kept element makes room for a few more (no more than
+// are left), so that a short filter allocates once instead of once per doubling.
 inline void keep_result(BuiltinKind walker, const Sequence& items, uint64_t i, Value&& result, ValueList& kept) {
-  if (walker == BuiltinKind::Map) kept.push_back(std::move(result));
-  else if (is_true(result)) kept.push_back(items.at(i));
+  constexpr uint64_t kFewKept = 8;
+  if (walker == BuiltinKind::Map) {
+    kept.push_back(std::move(result));
+  } else if (is_true(result)) {
+    if (kept.empty()) kept.reserve(std::min(items.size() - i, kFewKept));
+    kept.push_back(items.at(i));
+  }
 }
 
 // The walks of map and filter (`walker`) and of sum over an evaluated sequence, with the checks

@@ -323,10 +323,7 @@ IndexConstant: {
       R[in->a] = target.as_list()[index.as_int()];
       NEXT();  // nothing of this block's own is alive yet
     }
-    if (target.is(K::String) && index.as_int() < target.character_count()) {
-      R[in->a] = target.character_at(index.as_int());
-      NEXT();
-    }
+    if (target.is(K::String) && target.character_into(index.as_int(), R[in->a])) NEXT();
   }
   if (target.is(K::Dict)) {
     if (const Value* value = target.find(index)) {

@@ -52,11 +52,21 @@ __attribute__((always_inline)) inline bool integer_comparison(ast::BinaryOperato
   }
 }
 
+// The order of two texts, byte by byte as unsigned values: negative, zero or positive. Texts
+// compared mostly differ in their first byte, which then decides without a call, or are one
+// payload. A text's bytes end with a zero, so an empty text's first byte is that zero, below
+// any first byte that differs from it.
+inline int text_order(const std::string& left, const std::string& right) {
+  auto first = static_cast<unsigned char>(left[0]), other = static_cast<unsigned char>(right[0]);
+  if (first != other) return first < other ? -1 : 1;
+  return &left == &right ? 0 : left.compare(right);
+}
+
 // The comparisons of two Strings (`op` as for integer_comparison): byte by byte.
 inline bool text_comparison(ast::BinaryOperator op, const Value& left, const Value& right) {
   using Op = ast::BinaryOperator;
   if (op == Op::Eq || op == Op::Neq) return left.same_text(right) == (op == Op::Eq);
-  return integer_comparison(op, left.as_string().compare(right.as_string()), 0);
+  return integer_comparison(op, text_order(left.as_string(), right.as_string()), 0);
 }
 
 inline bool is_comparison(ast::BinaryOperator op) {

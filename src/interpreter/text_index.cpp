@@ -25,9 +25,7 @@ bool all_ascii(const char* bytes, size_t size) {
 TextIndex::TextIndex(const TextIndex& other)
     : state_(other.state_), mixed_(other.mixed_ ? std::make_unique<Mixed>(*other.mixed_) : nullptr) {}
 
-std::pair<size_t, size_t> TextIndex::character(const std::string& text, int64_t position) {
-  known(text);
-  if (state_ == State::Ascii) return {static_cast<size_t>(position), 1};
+std::pair<size_t, size_t> TextIndex::mixed_character(const std::string& text, int64_t position) const {
   size_t start = mixed_->marks[position / kStride];
   for (int64_t step = position % kStride; step > 0; --step) {
     do ++start;

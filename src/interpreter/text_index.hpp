@@ -26,7 +26,11 @@ class TextIndex {
     return state_ == State::Ascii ? static_cast<int64_t>(text.size()) : mixed_->count;
   }
   // Byte offset and byte length of the character at `position`, 0 <= position < count(text).
-  std::pair<size_t, size_t> character(const std::string& text, int64_t position);
+  std::pair<size_t, size_t> character(const std::string& text, int64_t position) {
+    known(text);
+    if (state_ == State::Ascii) return {static_cast<size_t>(position), 1};
+    return mixed_character(text, position);
+  }
   // `text` has grown by the bytes from `old_size` on.
   void appended(const std::string& text, size_t old_size);
   // `text` has changed otherwise: the index is worked out again on next use.
@@ -36,6 +40,7 @@ class TextIndex {
   static constexpr int64_t kStride = 32;
   enum class State : uint8_t { Unknown, Ascii, Mixed };
 
+  std::pair<size_t, size_t> mixed_character(const std::string& text, int64_t position) const;
   void known(const std::string& text) {
     if (state_ == State::Unknown) update(text, 0);
   }

@@ -20,11 +20,10 @@
 namespace ostrel {
 namespace {
 
-struct StringObject final : HeapObject {
-  std::string text;
+struct StringObject final : TextPayload {
   TextIndex index;
   uint64_t hash = 0;  // of the text as a dictionary key, once asked for; 0 until then
-  explicit StringObject(std::string t) : text(std::move(t)) {}
+  explicit StringObject(std::string t) : TextPayload(std::move(t)) {}
   HeapObject* clone() const override { return new StringObject(*this); }
 };
 
@@ -153,7 +152,6 @@ Value Value::tuple(ValueList items) { return Value(Kind::Tuple, new ListObject(s
 Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(std::move(pairs))); }
 Value Value::function(HeapObject* data) { return Value(Kind::Function, data); }
 
-const std::string& Value::as_string() const { return static_cast<StringObject*>(heap_)->text; }
 ValueSpan Value::as_list() const { return static_cast<ListObject*>(heap_)->elements(); }
 const ValuePairs& Value::as_dict() const { return static_cast<DictObject*>(heap_)->pairs; }
 
@@ -245,6 +243,12 @@ Value Value::character_at(int64_t position) const {
   auto first = static_cast<unsigned char>(object->text[start]);
   if (length == 1 && first < 128) return ascii_character(first);
   return Value::string(object->text.substr(start, length));
+}
+
+bool Value::character_into(int64_t position, Value& out) const {
+  if (position >= character_count()) return false;
+  out = character_at(position);
+  return true;
 }
 
 namespace {

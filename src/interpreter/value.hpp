@@ -38,6 +38,13 @@ inline void release(HeapObject* object) {
   if (--object->refs == 0) free_payload(object);
 }
 
+// The text of a String payload, seen from here so that reading it costs no call (value.cpp
+// keeps the rest of the payload).
+struct TextPayload : HeapObject {
+  std::string text;
+  explicit TextPayload(std::string t) : text(std::move(t)) {}
+};
+
 using ValueList = std::vector<Value>;
 using ValuePairs = std::vector<std::pair<Value, Value>>;
 class ValueSpan;
@@ -97,7 +104,7 @@ class Value {
   int64_t as_int() const { return int_; }
   double as_float() const { return float_; }
   bool as_bool() const { return int_ != 0; }
-  const std::string& as_string() const;
+  const std::string& as_string() const { return static_cast<const TextPayload*>(heap_)->text; }
   const Builtin& as_builtin() const { return *builtin_; }
   ValueSpan as_list() const;  // List and Tuple: the elements, valid while this holds them
   const ValuePairs& as_dict() const;
@@ -115,6 +122,9 @@ class Value {
   // as a String. Constant time once the text has been looked at (see TextIndex).
   int64_t character_count() const;
   Value character_at(int64_t position) const;
+  // String: the character at `position` (not negative) into `out`, which may hold this string;
+  // false when there is none, past the end. Indexing in a loop: one call for both steps.
+  bool character_into(int64_t position, Value& out) const;
   // String: text_hash (key_index.hpp) of the text, kept with the payload so that a key looked
   // up again and again is hashed once.
   uint64_t text_hash() const;

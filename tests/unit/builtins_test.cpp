@@ -106,6 +106,14 @@ TEST_F(Builtins, MapAndFilterCallAnyCallee) {
   EXPECT_EQ(call("map", {len, Value::list({I(1)})}), "error: len() requires a list, string, or dict");
 }
 
+// Filter keeps the elements whose result is true, in order: here the first late and more of them
+// than the room it makes at first.
+TEST_F(Builtins, FilterKeepsTheTrueOnesInOrder) {
+  ValueList items;
+  for (int64_t i = 0; i < 30; ++i) items.push_back(I(i < 11 || i % 3 == 2 ? 0 : i));
+  EXPECT_EQ(call("filter", {builtin("int"), Value::list(items)}), "[12, 13, 15, 16, 18, 19, 21, 22, 24, 25, 27, 28]");
+}
+
 TEST_F(Builtins, SumAndAppend) {
   EXPECT_EQ(call("sum", {Value::list({I(1), Value::floating(2.5)})}), "3.5");
   EXPECT_EQ(call("sum", {Value::list({I(1), Value::string("a")})}), "error: cannot add 1 and a");

@@ -30,9 +30,13 @@ std::vector<std::string> characters(const std::string& text) {
 void expect_indexes_like_scanning(const Value& string) {
   std::vector<std::string> expected = characters(string.as_string());
   ASSERT_EQ(string.character_count(), static_cast<int64_t>(expected.size()));
+  Value character;
   for (size_t i = 0; i < expected.size(); ++i) {
     ASSERT_EQ(string.character_at(static_cast<int64_t>(i)).as_string(), expected[i]) << "at " << i;
+    ASSERT_TRUE(string.character_into(static_cast<int64_t>(i), character));
+    ASSERT_EQ(character.as_string(), expected[i]) << "at " << i;
   }
+  EXPECT_FALSE(string.character_into(static_cast<int64_t>(expected.size()), character));
 }
 
 // ASCII, two-, three- and four-byte characters, and the malformed bytes that files and
@@ -89,6 +93,15 @@ TEST(StringIndexing, AsciiCharactersAreShared) {
   Value text = Value::string("abca");
   EXPECT_EQ(text.character_at(0).payload(), text.character_at(3).payload());
   EXPECT_EQ(text.character_at(0).as_string(), "a");
+}
+
+// The character may go where the string indexed was, its only holder.
+TEST(StringIndexing, ACharacterMayReplaceItsString) {
+  for (int64_t position : {0, 1}) {
+    Value text = Value::string("h\xC3\xA9");
+    ASSERT_TRUE(text.character_into(position, text));
+    EXPECT_EQ(text.as_string(), position == 0 ? "h" : "\xC3\xA9");
+  }
 }
 
 namespace {

@@ -77,6 +77,18 @@ TEST(Comparison, TextsCompareAsUnsignedBytesAndNaNCountsAsEqual) {
   EXPECT_EQ(apply(Op::Gte, I(1), nan), "True");
 }
 
+// Texts order as std::string orders their bytes (unsigned): differing first bytes or only later
+// ones, empty texts, zero bytes, high bytes, and a payload against itself.
+TEST(Comparison, TextOrderMatchesComparingTheBytes) {
+  const std::string texts[] = {"", std::string(1, '\0'), std::string("\0a", 2), "a", "ab", "b", "\xc3\xa9", "\xff"};
+  for (const std::string& left : texts) {
+    Value a = Value::string(left);
+    EXPECT_TRUE(ostrel::text_comparison(Op::Lte, a, a) && !ostrel::text_comparison(Op::Lt, a, a));
+    for (const std::string& right : texts)
+      EXPECT_EQ(ostrel::text_comparison(Op::Lt, a, Value::string(right)), left < right) << left << " < " << right;
+  }
+}
+
 
 // + grows its left operand in place only for two texts or two lists, and only a left operand
 // nothing else holds.
