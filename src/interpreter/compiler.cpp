@@ -557,10 +557,13 @@ class InstructionCompiler {
   // the names its guard assigned are unbound at once.
   void match(const Match& node, uint32_t result) {
     uint32_t mark = next_;
-    uint32_t scrutinee = temporary();
-    expression(*node.scrutinee, scrutinee);
+    uint32_t held = temporary();
+    uint32_t scrutinee = held;
+    if (const Ref* local = scrutinee_in_place(node)) scrutinee = local->slots[0].index;
+    else expression(*node.scrutinee, held);
     std::vector<size_t> to_end, to_next_arm, to_other_kind;
     std::optional<Pattern::Kind> run;  // the kind of the run of sequence patterns the arm is in
+    uint32_t known_length = 0;          // the fewest elements the arm can meet within its run
     for (const Arm& arm : node.arms) {
       for (size_t from : to_next_arm) jump_here(from);
       to_next_arm.clear();
@@ -570,11 +573,16 @@ class InstructionCompiler {
         to_other_kind.clear();
         run = kind;
         if (run) to_other_kind.push_back(kind_test(*run, scrutinee));
+        known_length = 0;
       }
-      pattern(arm.pattern, scrutinee, to_next_arm, run.has_value());
+      pattern(arm.pattern, scrutinee, to_next_arm, run.has_value(), known_length);
+      // The arm after one that only tests for no elements meets one at least: `[] => ...` and
+      // then `[x ..rest] => ...` test the length once.
+      bool only_empty = run && arm.pattern.elements.empty() && !arm.pattern.rest && !arm.guard;
+      known_length = only_empty ? 1 : 0;
       if (arm.guard) to_next_arm.push_back(jump_unless(*arm.guard));
       expression(*arm.body, result);
-      leave(node, arm, scrutinee);
+      leave(node, arm, held);
       to_end.push_back(here());
       emit({Op::Jump});
       if (arm.guard && !arm.assigned.empty()) {
@@ -592,9 +600,23 @@ class InstructionCompiler {
 
   // After the chosen arm, nothing holds on to the scrutinee or to parts of it any more (in the
   // slots of arms whose guard failed too), so that a variable matched on can then be updated
-  // in place.
-  void leave(const Match& node, const Arm& arm, uint32_t scrutinee) {
-    emit({Op::LeaveMatch, {}, {}, 0, scrutinee, 0, &arm.assigned, &node.shared});
+  // in place. `held`: the register that holds the scrutinee, or nothing when it is read in place.
+  void leave(const Match& node, const Arm& arm, uint32_t held) {
+    emit({Op::LeaveMatch, {}, {}, 0, held, 0, &arm.assigned, &node.shared});
+  }
+
+  // A local that is always bound is matched where it is, saving its copy, when nothing can
+  // assign it until an arm's body runs: no pattern binds it and no guard assigns anything.
+  const Ref* scrutinee_in_place(const Match& node) const {
+    const Ref* ref = single_slot_name(*node.scrutinee);
+    if (!ref || !ref->always_bound || ref->slots[0].global) return nullptr;
+    auto holds = [&](const ScopeSlots& scope) {
+      return std::find(scope.begin(), scope.end(), ref->slots[0].index) != scope.end();
+    };
+    if (holds(node.shared)) return nullptr;
+    for (const Arm& arm : node.arms)
+      if (holds(arm.scope) || (arm.guard && !assigns_nothing(*arm.guard))) return nullptr;
+    return ref;
   }
 
   static std::optional<Pattern::Kind> sequence_kind(const Pattern& pattern) {
@@ -611,8 +633,10 @@ class InstructionCompiler {
 
   // Tests whether the value in register `value` fits a pattern and loads the names it binds
   // into their slots, in the order the pattern names them (the later of a name given twice
-  // wins). `kind_known`: the value has been found to be of the pattern's kind.
-  void pattern(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm, bool kind_known) {
+  // wins). `kind_known`: the value has been found to be of the pattern's kind; `known_length`:
+  // a sequence value has been found to hold that many elements at least.
+  void pattern(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm, bool kind_known,
+               uint32_t known_length = 0) {
     if (guard_.exhausted()) {
       too_deep_ = true;
       return;
@@ -629,15 +653,18 @@ class InstructionCompiler {
       case Pattern::Kind::Tuple:
       case Pattern::Kind::List:
         if (!kind_known) to_next_arm.push_back(kind_test(pattern.kind, value));
-        return elements(pattern, value, to_next_arm);
+        return elements(pattern, value, to_next_arm, known_length);
     }
   }
 
-  // The length, then the elements from the first on, then the rest name.
-  void elements(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm) {
+  // The length (unless it is known to be enough for a rest), then the elements from the first
+  // on, then the rest name.
+  void elements(const Pattern& pattern, uint32_t value, std::vector<size_t>& to_next_arm, uint32_t known_length) {
     auto count = static_cast<uint32_t>(pattern.elements.size());
-    to_next_arm.push_back(here());
-    emit({pattern.rest ? Op::MatchLengthAtLeast : Op::MatchLength, {}, {}, 0, value, count});
+    if (!pattern.rest || count > known_length) {
+      to_next_arm.push_back(here());
+      emit({pattern.rest ? Op::MatchLengthAtLeast : Op::MatchLength, {}, {}, 0, value, count});
+    }
     for (uint32_t i = 0; i < count; ++i) {
       const Pattern& element = pattern.elements[i];
       if (element.kind == Pattern::Kind::Wildcard) continue;

@@ -677,6 +677,13 @@ bool Evaluator::call_registers(const Instruction& in) {
   // The entry lives in its table: the call may move the stack that holds the callee.
   const Builtin& builtin = callee.as_builtin();
   const auto* given = static_cast<const code::Argument*>(in.q);
+  if (in.c == 2 && is_builtin(callee, BuiltinKind::Append) && argument_in(given[0], R).is(K::List)) {
+    // Taken as arguments are, without gathering them: a list that nothing else holds grows in place.
+    Value list = argument(given[0], R);
+    list.list_mut().push_back(argument(given[1], R));
+    R[in.a] = std::move(list);
+    return true;
+  }
   constexpr uint32_t kFew = 2;
   Value few[kFew];
   std::unique_ptr<Value[]> many;
@@ -686,13 +693,6 @@ bool Evaluator::call_registers(const Instruction& in) {
     arguments = many.get();
   }
   for (uint32_t i = 0; i < in.c; ++i) arguments[i] = argument(given[i], R);
-  if (in.c == 2 && arguments[0].is(K::List) && is_builtin(callee, BuiltinKind::Append)) {
-    // The arguments are this call's own: a list that nothing else holds grows in place.
-    Value list = std::move(arguments[0]);
-    list.list_mut().push_back(std::move(arguments[1]));
-    stack_[base_ + in.a] = std::move(list);
-    return true;
-  }
   Value result;
   if (!take(builtin.function(ValueSpan(arguments, in.c), *this), result)) return false;
   stack_[base_ + in.a] = std::move(result);

@@ -14,6 +14,7 @@
 #include "interpreter/key_index.hpp"
 #include "interpreter/limits.hpp"
 #include "interpreter/text_index.hpp"
+#include "support/address_sanitizer.hpp"
 #include "support/text_format.hpp"
 #include "support/utf8.hpp"
 
@@ -27,25 +28,21 @@ struct StringObject final : TextPayload {
   HeapObject* clone() const override { return new StringObject(*this); }
 };
 
-// A list's elements: its own, or those of another list from `first` on (a view, made by
-// Value::tail). The list viewed is never changed while the view holds a reference to it.
-struct ListObject final : HeapObject {
-  ValueList items;
-  ListObject* viewed = nullptr;
-  size_t first = 0;
-
-  explicit ListObject(ValueList v) : items(std::move(v)) {}
-  ListObject(ListObject* list, size_t from) : viewed(list), first(from) { ++viewed->refs; }
+// A List or Tuple payload (its elements are a ListPayload's). Its blocks come from spare_blocks
+// and go back there.
+struct ListObject final : ListPayload {
+  explicit ListObject(ValueList v) { items = std::move(v); }
+  ListObject(ListPayload* list, size_t from) {
+    viewed = list;
+    first = from;
+    ++list->refs;
+  }
   ~ListObject() override {
     if (viewed) release(viewed);
   }
   HeapObject* clone() const override {
     ValueSpan all = elements();
     return new ListObject(ValueList(all.begin(), all.end()));
-  }
-  ValueSpan elements() const {
-    if (!viewed) return items;
-    return ValueSpan(viewed->items.data() + first, viewed->items.size() - first);
   }
   // Makes the elements this list's own, so that they can be changed.
   void own() {
@@ -54,7 +51,42 @@ struct ListObject final : HeapObject {
     release(std::exchange(viewed, nullptr));
     first = 0;
   }
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size);
 };
+
+// Blocks of freed ListObjects, kept for the next ones: walking a list by its tail makes a view a
+// step and frees them all as the walk returns, more than malloc keeps at hand, which it then
+// serves slowly. Each block's first word links to the next. Trivially destructed, so that a list
+// freed at exit still finds it in place; values never cross threads.
+struct SpareBlocks {
+  void* first = nullptr;
+  size_t count = 0;
+};
+thread_local SpareBlocks spare_blocks;
+
+// At most this many are kept (under 256 KiB): a walk this deep runs on spare blocks only. The
+// sanitizer build keeps none, so that it still catches a read of a freed list.
+#ifdef OSTREL_ADDRESS_SANITIZER
+constexpr size_t kSpareBlocks = 0;
+#else
+constexpr size_t kSpareBlocks = 4096;
+#endif
+
+void* ListObject::operator new(size_t size) {
+  void* block = spare_blocks.first;
+  if (!block) return ::operator new(size);
+  spare_blocks.first = *static_cast<void**>(block);
+  --spare_blocks.count;
+  return block;
+}
+
+void ListObject::operator delete(void* block, size_t size) {
+  if (spare_blocks.count == kSpareBlocks) return ::operator delete(block, size);
+  *static_cast<void**>(block) = spare_blocks.first;
+  spare_blocks.first = block;
+  ++spare_blocks.count;
+}
 
 // Tails shorter than this are copied: a view costs as much as a few elements.
 constexpr size_t kShortestView = 16;
@@ -152,7 +184,6 @@ Value Value::tuple(ValueList items) { return Value(Kind::Tuple, new ListObject(s
 Value Value::dict(ValuePairs pairs) { return Value(Kind::Dict, new DictObject(std::move(pairs))); }
 Value Value::function(HeapObject* data) { return Value(Kind::Function, data); }
 
-ValueSpan Value::as_list() const { return static_cast<ListObject*>(heap_)->elements(); }
 const ValuePairs& Value::as_dict() const { return static_cast<DictObject*>(heap_)->pairs; }
 
 // A loaned payload held twice is held by its lender, which cannot see it grow, and this value.
@@ -200,11 +231,20 @@ void Value::append_text(std::string_view tail) {
   object->hash = 0;
 }
 
-ValueList& Value::list_mut() {
+ValueList& Value::shared_list_mut() {
   auto* list = static_cast<ListObject*>(unshare());
   if (list->viewed) list->own();
   return list->items;
 }
+
+namespace {
+
+// Out of line, so that making a view, the usual case, saves no registers.
+__attribute__((noinline)) Value list_of(ValueSpan elements) {
+  return Value::list(ValueList(elements.begin(), elements.end()));
+}
+
+}  // namespace
 
 // A view is taken of the list that owns the elements, so views never chain; and only while it
 // keeps at least half of them, so that a short tail does not hold a long list alive (walking a
@@ -214,11 +254,11 @@ Value Value::tail(size_t first) const {
   ValueSpan all = list->elements();
   first = std::min(first, all.size());
   if (first == 0) return *this;
-  ListObject* owner = list->viewed ? list->viewed : list;
+  ListPayload* owner = list->viewed ? list->viewed : list;
   size_t start = first + list->first;
   size_t count = all.size() - first;
   if (count < kShortestView || count < owner->items.size() / 2)
-    return Value::list(ValueList(all.begin() + first, all.end()));
+    return list_of(ValueSpan(all.begin() + first, count));
   return Value(Kind::List, new ListObject(owner, start));
 }
 

@@ -106,13 +106,13 @@ class Value {
   bool as_bool() const { return int_ != 0; }
   const std::string& as_string() const { return static_cast<const TextPayload*>(heap_)->text; }
   const Builtin& as_builtin() const { return *builtin_; }
-  ValueSpan as_list() const;  // List and Tuple: the elements, valid while this holds them
+  inline ValueSpan as_list() const;  // List and Tuple: the elements, valid while this holds them
   const ValuePairs& as_dict() const;
   const HeapObject* payload() const { return heap_; }  // Function: the evaluator's payload
 
   // In-place changes; a payload shared with other values is copied first.
   void append_text(std::string_view tail);  // String
-  ValueList& list_mut();
+  inline ValueList& list_mut();
   // List: the elements from `first` on (at most the list's size) as a List. A long tail shares
   // this list's storage instead of being copied, so walking a list by its tail costs constant
   // time and memory per step.
@@ -184,6 +184,7 @@ class Value {
     release(old);
   }
   HeapObject* unshare();
+  ValueList& shared_list_mut();  // list_mut for the other lists
   bool equals_non_integer(const Value& other) const;
   bool texts_equal(const Value& other) const;  // String: same_text for two payloads
 
@@ -227,5 +228,30 @@ class ValueSpan {
   const Value* values_;
   size_t count_;
 };
+
+// The elements of a List or Tuple payload, seen from here so that reading them costs no call
+// (value.cpp keeps the rest of the payload): its own, or those of another list from `first` on
+// (a view, made by Value::tail). The list viewed is never changed while the view holds a
+// reference to it, and is never a view itself.
+struct ListPayload : HeapObject {
+  ValueList items;
+  ListPayload* viewed = nullptr;
+  size_t first = 0;
+
+  ValueSpan elements() const {
+    if (!viewed) return items;
+    return ValueSpan(viewed->items.data() + first, viewed->items.size() - first);
+  }
+};
+
+ValueSpan Value::as_list() const { return static_cast<const ListPayload*>(heap_)->elements(); }
+
+// A list held by this value only, with its own elements, is changed as it is: appending in a
+// loop does this once a step.
+ValueList& Value::list_mut() {
+  auto* list = static_cast<ListPayload*>(heap_);
+  if (list->refs == 1 && !list->viewed) return list->items;
+  return shared_list_mut();
+}
 
 }  // namespace ostrel

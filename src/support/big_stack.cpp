@@ -10,13 +10,7 @@
 #include <cstdio>
 #include <optional>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OSTREL_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OSTREL_ADDRESS_SANITIZER 1
-#endif
-#endif
+#include "support/address_sanitizer.hpp"
 #ifdef OSTREL_ADDRESS_SANITIZER
 #include <sanitizer/common_interface_defs.h>
 #endif

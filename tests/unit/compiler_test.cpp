@@ -135,6 +135,62 @@ TEST_F(Compiled, ArmsOfOneKindShareItsTestAndEachFailedTestGoesOnWithTheNextArm)
             "27: End 2 0 0\n");
 }
 
+TEST_F(Compiled, ALocalIsMatchedWhereItIsUnlessAGuardMayAssignAndAnEmptyArmTestsTheLengthOnce) {
+  // xs is slot 1: matched in place. After `[]`, the length is known to be 1 at least, so the
+  // rest arm needs no test of its own; after `[]` with a guard it does.
+  EXPECT_EQ(body("def total(xs) = match xs { [] => 0, [x ..rest] => x + total(rest) }\n"),
+            "0: MatchKind ->11 1 4\n"
+            "1: MatchLength ->5 1 0\n"
+            "2: LoadConstant 4 0 0 k=0\n"
+            "3: End 4 0 0\n"
+            "4: End 4 0 0\n"
+            "5: LoadElement 2 1 0\n"
+            "6: LoadRest 3 1 1\n"
+            "7: Call 6 0 1 (v3)\n"
+            "8: Add 4 2 6\n"
+            "9: End 4 0 0\n"
+            "10: End 4 0 0\n"
+            "11: Fail 0 0 0\n"
+            "12: End 4 0 0\n");
+  EXPECT_EQ(body("def f(xs, n) = match xs { [] if n > 0 => 1, [x ..rest] => rest }\n"),
+            "0: MatchKind ->12 1 4\n"
+            "1: MatchLength ->6 1 0\n"
+            "2: CompareConstantJump ->6 2 0 k=0\n"
+            "3: LoadConstant 5 0 0 k=1\n"
+            "4: End 5 0 0\n"
+            "5: End 5 0 0\n"
+            "6: MatchLengthAtLeast ->12 1 1\n"
+            "7: LoadElement 3 1 0\n"
+            "8: LoadRest 4 1 1\n"
+            "9: EndCopy 5 4 0\n"
+            "10: End 5 0 0\n"
+            "11: End 5 0 0\n"
+            "12: Fail 0 0 0\n"
+            "13: End 5 0 0\n");
+  // A guard that assigns could change xs between the tests: it is copied into register 6 first.
+  EXPECT_EQ(body("def f(xs):\n    var y = 0\n    match xs { [] if (y = 1) == 1 => 1, [x] => x }\n"),
+            "0: LoadConstant 6 0 0 k=0\n"
+            "1: Store 6 0 0\n"
+            "2: LoadNone 5 0 0\n"
+            "3: Copy 6 1 0\n"
+            "4: MatchKind ->17 6 4\n"
+            "5: MatchLength ->12 6 0\n"
+            "6: LoadConstant 8 0 0 k=1\n"
+            "7: Assign 8 7 0\n"
+            "8: CompareConstantJump ->12 7 0 k=1\n"
+            "9: LoadConstant 5 0 0 k=1\n"
+            "10: End 5 0 0\n"
+            "11: End 5 0 0\n"
+            "12: MatchLength ->17 6 1\n"
+            "13: LoadElement 4 6 0\n"
+            "14: EndCopy 5 4 0\n"
+            "15: End 5 0 0\n"
+            "16: End 5 0 0\n"
+            "17: Fail 0 0 0\n"
+            "18: End 5 0 0\n"
+            "19: End 5 0 0\n");
+}
+
 TEST_F(Compiled, AssignmentsAppendInPlaceFailOnOtherTargetsAndUpdateWhereTheVariableIs) {
   // append is global 0 and xs global 1, in the order they are met. While append is the builtin
   // the list grows in place; otherwise the call's result is assigned.

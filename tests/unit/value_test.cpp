@@ -128,6 +128,31 @@ TEST(ValueSharing, TailsAreIndependentValues) {
   EXPECT_EQ(list.tail(38).display(), "[38, 39]");
 }
 
+// Freed list payloads are made again into other lists: a view's into a plain list and a plain
+// list's into a view, each reading only its own elements, with more freed at once than are kept.
+TEST(ValueSharing, ListsMadeWhereOthersWereFreedHoldOnlyTheirOwnElements) {
+  ostrel::ValueList items;
+  for (int i = 0; i < 40; ++i) items.push_back(Value::integer(i));
+  Value list = Value::list(items);
+  std::vector<Value> held;
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 6000; ++i) held.push_back(list.tail(1 + i % 10));
+    held.clear();
+    for (int i = 0; i < 6000; ++i) held.push_back(Value::list({Value::integer(i)}));
+    EXPECT_EQ(held[4321].display(), "[4321]");
+    held[7].list_mut().push_back(Value::integer(-1));
+    EXPECT_EQ(held[7].display(), "[7, -1]");
+    held.clear();
+    for (int i = 0; i < 6000; ++i) held.push_back(list.tail(20));
+    EXPECT_EQ(held[5999].as_list().begin(), list.as_list().begin() + 20);
+    held[3].list_mut().push_back(Value::integer(40));
+    EXPECT_EQ(held[3].as_list().size(), 21u);
+    EXPECT_EQ(held[4].as_list().size(), 20u);
+    held.clear();
+  }
+  EXPECT_EQ(list.as_list().size(), 40u);
+}
+
 TEST(ValueSharing, AssignedFromInsideTheReplacedPayload) {
   Value copied = Value::list({Value::list({Value::string("inner")}), Value::integer(2)});
   copied = copied.as_list()[0];
