@@ -52,7 +52,7 @@ struct ListObject final : ListPayload {
     first = 0;
   }
   static void* operator new(size_t size);
-  static void operator delete(void* block, size_t size);
+  static void operator delete(void* block);
 };
 
 // Blocks of freed ListObjects, kept for the next ones: walking a list by its tail makes a view a
@@ -81,8 +81,8 @@ void* ListObject::operator new(size_t size) {
   return block;
 }
 
-void ListObject::operator delete(void* block, size_t size) {
-  if (spare_blocks.count == kSpareBlocks) return ::operator delete(block, size);
+void ListObject::operator delete(void* block) {
+  if (spare_blocks.count == kSpareBlocks) return ::operator delete(block);
   *static_cast<void**>(block) = spare_blocks.first;
   spare_blocks.first = block;
   ++spare_blocks.count;
