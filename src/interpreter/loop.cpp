@@ -65,19 +65,16 @@ __attribute__((always_inline)) inline bool Evaluator::arithmetic(const Instructi
 
 __attribute__((noinline)) bool Evaluator::general_arithmetic(const Instruction& in, Value& left, const Value& right,
                                                              Value& out) {
-  // A left operand in a temporary is ours to grow; one read in place belongs to a variable.
-  // Two strings or two lists (a key built of pieces) grow without a Result in between.
+  // Two strings or two lists (a key built of pieces) grow without a Result in between. A left
+  // operand in a temporary is ours to grow; one read in place belongs to a variable.
   if (in.binary == ast::BinaryOperator::Add && addition_growth(left, right) == Growth::Grows) {
     Value grown = in.p ? left : std::move(left);
     concatenate(grown, right);
     out = std::move(grown);
     return true;
   }
-  if (!check_operands(in, left, right)) return false;
-  Result<Value> result = in.binary != ast::BinaryOperator::Add ? binary_operation(in.binary, left, right)
-                         : in.p                               ? add_into(left, right)
-                                                              : add_into(std::move(left), right);
-  return take(std::move(result), out);
+  // Nothing else grows: numbers, and the errors.
+  return check_operands(in, left, right) && take(binary_operation(in.binary, left, right), out);
 }
 
 // Whether the comparison `op` of an instruction (CompareJump, CompareConstantJump, LessJump...)
