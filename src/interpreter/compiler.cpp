@@ -311,55 +311,54 @@ class InstructionCompiler {
     return e->kind == ExprKind::Constant || (e->kind == ExprKind::Name && as<Name>(*e).ref.always_bound);
   }
 
-  // Whether evaluating `e` assigns no variable of this frame. Only assignments can, and the
-  // blocks, loops, conditionals and matches that may hold one; a call cannot, as a function
-  // assigns only the slots of its own frame.
-  bool assigns_nothing(const Expr& e) const {
+  // Calls `read(ref, times)` for each variable that evaluating `e` reads, and returns whether
+  // `e` is of the kinds looked into: constants, names, lambdas (their captures count twice, as
+  // the function may read them any number of times), operators, calls, indexing, members, lists
+  // and tuples, and with `assignments` also assignments. Blocks, loops, conditionals and matches
+  // may read a variable any number of times and assign anything; they end the walk with false.
+  template <class Read>
+  bool each_read(const Expr& e, bool assignments, Read& read) const {
     if (guard_.exhausted()) return false;
-    auto all = [this](const std::vector<ExprPtr>& list) {
-      return std::all_of(list.begin(), list.end(), [this](const ExprPtr& x) { return assigns_nothing(*x); });
+    auto all = [&](const std::vector<ExprPtr>& list) {
+      return std::all_of(list.begin(), list.end(), [&](const ExprPtr& x) { return each_read(*x, assignments, read); });
+    };
+    auto both = [&](const ExprPtr& left, const ExprPtr& right) {
+      return each_read(*left, assignments, read) && each_read(*right, assignments, read);
     };
     switch (e.kind) {
-      case ExprKind::Constant:
-      case ExprKind::Name:
-      case ExprKind::Lambda: return true;
-      case ExprKind::Binary: return assigns_nothing(*as<Binary>(e).left) && assigns_nothing(*as<Binary>(e).right);
-      case ExprKind::Unary: return assigns_nothing(*as<Unary>(e).operand);
-      case ExprKind::Pipe: return assigns_nothing(*as<Pipe>(e).left) && assigns_nothing(*as<Pipe>(e).right);
-      case ExprKind::Call: return assigns_nothing(*as<Call>(e).callee) && all(as<Call>(e).arguments);
-      case ExprKind::Index: return assigns_nothing(*as<Index>(e).target) && assigns_nothing(*as<Index>(e).index);
-      case ExprKind::Member: return assigns_nothing(*as<Member>(e).object);
+      case ExprKind::Constant: return true;
+      case ExprKind::Name: read(as<Name>(e).ref, 1); return true;
+      case ExprKind::Lambda:
+        for (const Ref& capture : as<Lambda>(e).closure.captures) read(capture, 2);
+        return true;
+      case ExprKind::Binary: return both(as<Binary>(e).left, as<Binary>(e).right);
+      case ExprKind::Unary: return each_read(*as<Unary>(e).operand, assignments, read);
+      case ExprKind::Pipe: return both(as<Pipe>(e).left, as<Pipe>(e).right);
+      case ExprKind::Call: return each_read(*as<Call>(e).callee, assignments, read) && all(as<Call>(e).arguments);
+      case ExprKind::Index: return both(as<Index>(e).target, as<Index>(e).index);
+      case ExprKind::Member: return each_read(*as<Member>(e).object, assignments, read);
       case ExprKind::List:
       case ExprKind::Tuple: return all(as<Elements>(e).elements);
+      case ExprKind::Assign: return assignments && each_read(*as<Assign>(e).value, assignments, read);
+      case ExprKind::CompoundAssign:
+        return assignments && both(as<CompoundAssign>(e).current, as<CompoundAssign>(e).value);
       default: return false;
     }
   }
 
-  // Whether evaluating `e` leaves the variable `name` alone: neither reads nor assigns it. Only
-  // the kinds that assigns_nothing accepts are looked into.
-  bool leaves_alone(const Expr& e, Symbol name) const { return assigns_nothing(e) && !may_read(e, name); }
-  bool may_read(const Expr& e, Symbol name) const {
-    if (guard_.exhausted()) return true;
-    auto any = [&](const std::vector<ExprPtr>& list) {
-      return std::any_of(list.begin(), list.end(), [&](const ExprPtr& x) { return may_read(*x, name); });
-    };
-    switch (e.kind) {
-      case ExprKind::Constant: return false;
-      case ExprKind::Name: return as<Name>(e).ref.name == name;
-      case ExprKind::Lambda: {
-        const auto& captures = as<Lambda>(e).closure.captures;
-        return std::any_of(captures.begin(), captures.end(), [&](const Ref& ref) { return ref.name == name; });
-      }
-      case ExprKind::Binary: return may_read(*as<Binary>(e).left, name) || may_read(*as<Binary>(e).right, name);
-      case ExprKind::Unary: return may_read(*as<Unary>(e).operand, name);
-      case ExprKind::Pipe: return may_read(*as<Pipe>(e).left, name) || may_read(*as<Pipe>(e).right, name);
-      case ExprKind::Call: return may_read(*as<Call>(e).callee, name) || any(as<Call>(e).arguments);
-      case ExprKind::Index: return may_read(*as<Index>(e).target, name) || may_read(*as<Index>(e).index, name);
-      case ExprKind::Member: return may_read(*as<Member>(e).object, name);
-      case ExprKind::List:
-      case ExprKind::Tuple: return any(as<Elements>(e).elements);
-      default: return true;
-    }
+  // Whether evaluating `e` assigns no variable of this frame. Only assignments can, and the
+  // blocks, loops, conditionals and matches that may hold one; a call cannot, as a function
+  // assigns only the slots of its own frame.
+  bool assigns_nothing(const Expr& e) const {
+    auto ignore = [](const Ref&, size_t) {};
+    return each_read(e, false, ignore);
+  }
+
+  // Whether evaluating `e` leaves the variable `name` alone: neither reads nor assigns it.
+  bool leaves_alone(const Expr& e, Symbol name) const {
+    bool named = false;
+    auto read = [&](const Ref& ref, size_t) { named = named || ref.name == name; };
+    return each_read(e, false, read) && !named;
   }
 
   // `x |> f`: x, then f, then the call of f with x.
@@ -740,37 +739,9 @@ class InstructionCompiler {
       for (const Ref& capture : statement.function.captures) count_read(capture, k, 2, reads);
       return true;
     }
-    return !statement.expr || count_reads(*statement.expr, k, reads);
+    auto read = [&](const Ref& ref, size_t times) { count_read(ref, k, times, reads); };
+    return !statement.expr || each_read(*statement.expr, true, read);
   }
-  bool count_reads(const Expr& e, size_t k, Reads& reads) const {
-    if (guard_.exhausted()) return false;
-    auto all = [&](const std::vector<ExprPtr>& list) {
-      return std::all_of(list.begin(), list.end(), [&](const ExprPtr& x) { return count_reads(*x, k, reads); });
-    };
-    switch (e.kind) {
-      case ExprKind::Constant: return true;
-      case ExprKind::Name: count_read(as<Name>(e).ref, k, 1, reads); return true;
-      case ExprKind::Lambda:
-        for (const Ref& capture : as<Lambda>(e).closure.captures) count_read(capture, k, 2, reads);
-        return true;
-      case ExprKind::Binary:
-        return count_reads(*as<Binary>(e).left, k, reads) && count_reads(*as<Binary>(e).right, k, reads);
-      case ExprKind::Unary: return count_reads(*as<Unary>(e).operand, k, reads);
-      case ExprKind::Pipe: return count_reads(*as<Pipe>(e).left, k, reads) && count_reads(*as<Pipe>(e).right, k, reads);
-      case ExprKind::Call: return count_reads(*as<Call>(e).callee, k, reads) && all(as<Call>(e).arguments);
-      case ExprKind::Index:
-        return count_reads(*as<Index>(e).target, k, reads) && count_reads(*as<Index>(e).index, k, reads);
-      case ExprKind::Member: return count_reads(*as<Member>(e).object, k, reads);
-      case ExprKind::List:
-      case ExprKind::Tuple: return all(as<Elements>(e).elements);
-      case ExprKind::Assign: return count_reads(*as<Assign>(e).value, k, reads);
-      case ExprKind::CompoundAssign:
-        return count_reads(*as<CompoundAssign>(e).current, k, reads) &&
-               count_reads(*as<CompoundAssign>(e).value, k, reads);
-      default: return false;
-    }
-  }
-
   bool read_for_the_last_time(uint32_t operand) const {
     return std::find(last_reads_.begin(), last_reads_.end(), operand) != last_reads_.end();
   }
